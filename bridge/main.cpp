@@ -1,0 +1,113 @@
+// main.cpp - korvex start-up: launcher mode, the hand-shake with the host,
+// the request window and the message loop.
+#include "bridge.h"
+#include "launch_rules.h"
+#include "../res/resource.h"
+#include <string.h>
+
+static const char BridgeClass[] = "korvex";
+
+// Starts the command after "/s=" in a virtual machine of its own and returns.
+// A quoted path at the end of the command is handed over in its short form,
+// since the 16-bit program that gets it cannot read long names.
+static int RunLauncher(const char *arguments)
+{
+    char command[LAUNCH_COMMAND_SIZE];
+    char path[LAUNCH_COMMAND_SIZE];
+    char shortPath[MAX_PATH];
+    STARTUPINFOA startup;
+    PROCESS_INFORMATION process;
+    int quote, pathStart, pathEnd;
+
+    GetStartupInfoA(&startup);
+
+    // A cut command could start the wrong program: refuse it whole.
+    if (strlen(arguments) >= sizeof(command))
+        return 0;
+    strcpy(command, arguments);
+    TrimTrailingBlanks(command);
+
+    quote = FindQuotedTail(command, &pathStart, &pathEnd);
+    if (quote >= 0) {
+        DWORD length;
+
+        memcpy(path, command + pathStart, pathEnd - pathStart);
+        path[pathEnd - pathStart] = '\0';
+        shortPath[0] = '\0';
+        length = GetShortPathNameA(path, shortPath, sizeof(shortPath));
+        // Without a short form the command goes as given, quotes and all.
+        if (length > 0 && length < sizeof(shortPath))
+            ReplaceQuotedTail(command, sizeof(command), quote, shortPath);
+    }
+
+    memset(&process, 0, sizeof(process));
+    CreateProcessA(NULL, command, NULL, NULL, FALSE, CREATE_SEPARATE_WOW_VDM,
+                   NULL, NULL, &startup, &process);
+    return 0;
+}
+
+ATOM RegisterBridgeClass(void)
+{
+    WNDCLASSA wc;
+
+    wc.style         = 0;
+    wc.lpfnWndProc   = BridgeWndProc;
+    wc.cbClsExtra    = 0;
+    wc.cbWndExtra    = 0;
+    wc.hInstance     = BridgeState.instance;
+    wc.hIcon         = NULL;
+    wc.hCursor       = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    wc.lpszMenuName  = MAKEINTRESOURCEA(IDR_TRAYMENU);
+    wc.lpszClassName = BridgeClass;
+    return RegisterClassA(&wc);
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int show)
+{
+    HWND host, window;
+    MSG msg;
+
+    (void)previous;
+    BridgeState.instance = instance;
+    if (arguments == NULL)
+        arguments = (LPSTR)"";
+
+    if (strncmp(arguments, KX_LAUNCH_PREFIX, 3) == 0)
+        return RunLauncher(arguments + 3);
+
+    host = (HWND)(UINT_PTR)ParseDecimalHandle(arguments);
+    if (arguments[0] == '\0' || !IsWindow(host)) {
+        MessageBoxA(NULL, "This program can only run from within another program.",
+                    "korvex", MB_ICONHAND | MB_OK);
+        return 0;
+    }
+
+    if (!RegisterBridgeClass())
+        return 0;
+    window = CreateWindowExA(0, BridgeClass, "korvex",
+                             WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                             NULL, NULL, instance, NULL);
+    if (window == NULL)
+        return 0;
+    BridgeState.requestWindow = window;
+
+    PostMessageA(host, WM_USER, KX_NOTICE,
+                 MAKELPARAM(LOWORD((UINT_PTR)window), KX_READY_HIGH));
+
+    // The start-up code hands us the starter's show state: a host that starts
+    // us hidden never sees this window.
+    ShowWindow(window, show);
+
+    msg.wParam = 0;
+    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+
+    UnregisterClassA(BridgeClass, instance);
+    if (IsWindow(host))
+        PostMessageA(host, WM_USER, KX_NOTICE, 0);
+    return (int)msg.wParam;
+}

@@ -1,0 +1,236 @@
+// korvex-host - drives korvex from the command line.
+//
+//   korvex-host REQUEST...      each argument is one request line
+//   korvex-host -               request lines from standard input
+//
+// A request line is a name and its words, e.g.  long C:\PROGRA~1  or
+// move "C:\a b.txt" C:\c.txt.  "help" lists them.  Every answer is printed in
+// readable form; the bridge is ended at the end.
+#include <windows.h>
+#include <stdio.h>
+#include <string.h>
+#include "korvexclient.h"
+#include "host_rules.h"
+
+// How a word of the request line travels, and how the answer reads.
+enum Arg { NONE, TEXT, NUMBER, LISTBOX, SELF };
+enum Answer { ANS_ATOM, ANS_NUMBER, ANS_DOSTIME, ANS_LIST, ANS_DIALOG, ANS_ZERO };
+
+struct Command {
+    const char *name;
+    UINT code;
+    Arg low, high;
+    Answer answer;
+    const char *usage;
+};
+
+static const Command Commands[] = {
+    { "long",      KXR_LONG_PATH,      TEXT,   NONE,    ANS_ATOM,    "long PATH           long form of a path" },
+    { "short",     KXR_SHORT_PATH,     TEXT,   NONE,    ANS_ATOM,    "short PATH          short form of a path" },
+    { "disksize",  KXR_DISK_SIZE,      TEXT,   NONE,    ANS_ATOM,    "disksize ROOT       total bytes of a disk" },
+    { "diskfree",  KXR_DISK_FREE,      TEXT,   NONE,    ANS_ATOM,    "diskfree ROOT       free bytes of a disk" },
+    { "dostime",   KXR_FILE_DOSTIME,   TEXT,   NONE,    ANS_DOSTIME, "dostime PATH        DOS date and time of creation" },
+    { "mkdir",     KXR_MAKE_DIR,       TEXT,   NONE,    ANS_NUMBER,  "mkdir PATH          make a directory" },
+    { "del",       KXR_DELETE_FILE,    TEXT,   NONE,    ANS_NUMBER,  "del PATH            delete a file" },
+    { "move",      KXR_MOVE_FILE,      TEXT,   TEXT,    ANS_NUMBER,  "move FROM TO        move or rename" },
+    { "create",    KXR_CREATE_FILE,    TEXT,   NONE,    ANS_NUMBER,  "create PATH         create an empty file (0 / -1)" },
+    { "findfirst", KXR_FIND_FIRST,     TEXT,   NUMBER,  ANS_ATOM,    "findfirst PATTERN FILTER" },
+    { "findnext",  KXR_FIND_NEXT,      NONE,   NUMBER,  ANS_ATOM,    "findnext FILTER" },
+    { "findend",   KXR_FIND_END,       NONE,   NONE,    ANS_NUMBER,  "findend" },
+    { "info",      KXR_FILE_INFO,      TEXT,   NONE,    ANS_ATOM,    "info PATH           size, attributes, times, short name" },
+    { "rmdir",     KXR_REMOVE_DIR,     TEXT,   NONE,    ANS_NUMBER,  "rmdir PATH          remove a directory" },
+    { "regread",   KXR_REG_READ,       TEXT,   TEXT,    ANS_ATOM,    "regread RKEY [NAME] read a value (root letter first)" },
+    { "regwrite",  KXR_REG_WRITE,      TEXT,   TEXT,    ANS_NUMBER,  "regwrite RKEY|NAME DATA" },
+    { "regdelete", KXR_REG_DELETE_KEY, TEXT,   TEXT,    ANS_NUMBER,  "regdelete RKEY SUBKEY" },
+    { "netdialog", KXR_NET_DIALOG,     NUMBER, NUMBER,  ANS_NUMBER,  "netdialog OWNER CONNECT" },
+    { "toutc",     KXR_LOCAL_TO_UTC,   TEXT,   NONE,    ANS_ATOM,    "toutc YYYYMMDDhhmmss" },
+    { "tolocal",   KXR_UTC_TO_LOCAL,   TEXT,   NONE,    ANS_ATOM,    "tolocal YYYYMMDDhhmmss" },
+    { "tray",      KXR_TRAY_ICON,      TEXT,   SELF,    ANS_NUMBER,  "tray TIP            trade our window for a tray icon" },
+    { "untray",    KXR_TRAY_ICON,      NONE,   NONE,    ANS_NUMBER,  "untray              remove the tray icon" },
+    { "scroll",    KXR_SCROLL_LOCK,    NONE,   NONE,    ANS_NUMBER,  "scroll              toggle Scroll Lock" },
+    { "isnt",      KXR_IS_NT,          NONE,   NONE,    ANS_NUMBER,  "isnt                1 on Windows NT" },
+    { "front",     KXR_TO_FRONT,       NUMBER, NONE,    ANS_NUMBER,  "front HWND          bring a window to the front" },
+    { "joy",       KXR_JOYSTICK,       NUMBER, NUMBER,  ANS_NUMBER,  "joy SUBCODE ARG     joystick service" },
+    { "list",      KXR_FILL_LIST,      TEXT,   LISTBOX, ANS_LIST,    "list MODEPATH       fill a list box (1, 2, 4, 6 or other mode)" },
+    { "open",      KXR_OPEN_DIALOG,    TEXT,   SELF,    ANS_DIALOG,  "open FIELDS...      open dialog (see dialog fields)" },
+    { "save",      KXR_SAVE_DIALOG,    TEXT,   SELF,    ANS_DIALOG,  "save FIELDS...      save dialog" },
+};
+
+static HWND HostWindow, ListBox;
+static KORVEXLINK Link;
+
+static LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+static void PrintListing(void)
+{
+    int count = (int)SendMessageA(ListBox, LB_GETCOUNT, 0, 0);
+    char line[600];
+
+    printf("  %d line%s\n", count, count == 1 ? "" : "s");
+    for (int i = 0; i < count; i++) {
+        int length = (int)SendMessageA(ListBox, LB_GETTEXTLEN, i, 0);
+        ListingFields f;
+        char access[8], created[24], modified[24];
+
+        if (length < 0 || length >= (int)sizeof(line))
+            continue;
+        SendMessageA(ListBox, LB_GETTEXT, i, (LPARAM)line);
+        if (!DecodeListingLine(line, &f)) {
+            printf("  %s  (not a listing line)\n", line);
+            continue;
+        }
+        FormatAccess(f.access, access, sizeof(access));
+        FormatPackedTime(f.created, created, sizeof(created));
+        FormatPackedTime(f.modified, modified, sizeof(modified));
+        printf("  %s\n    %s %s %10lu  created %s  modified %s  %s\n", line,
+               f.kind ? "dir " : "file", access, (unsigned long)f.size, created, modified, f.name);
+    }
+    SendMessageA(ListBox, LB_RESETCONTENT, 0, 0);
+}
+
+static int RunDialog(const Command *c, WORD low);
+
+static int RunLine(char *line)
+{
+    char *words[16];
+    int n = SplitRequestLine(line, words, 16);
+    const Command *c = NULL;
+    WORD low = 0, high = 0;
+    uint32_t value;
+    int next = 1;
+
+    if (n == 0)
+        return 1;
+    if (strcmp(words[0], "help") == 0) {
+        for (size_t i = 0; i < sizeof(Commands) / sizeof(Commands[0]); i++)
+            printf("  %s\n", Commands[i].usage);
+        printf("  raw CODE LOW HIGH   any request, numbers only\n");
+        return 1;
+    }
+    if (strcmp(words[0], "raw") == 0) {
+        uint32_t code, lo = 0, hi = 0;
+        if (n < 2 || !ParseNumber(words[1], &code)
+            || (n > 2 && !ParseNumber(words[2], &lo)) || (n > 3 && !ParseNumber(words[3], &hi))) {
+            printf("raw: CODE LOW HIGH, numbers\n");
+            return 0;
+        }
+        LRESULT r = KorvexRequest(&Link, code, (WORD)lo, (WORD)hi);
+        printf("raw %lu -> %ld (0x%08lx)\n", (unsigned long)code, (long)r, (unsigned long)r);
+        return 1;
+    }
+    for (size_t i = 0; i < sizeof(Commands) / sizeof(Commands[0]); i++)
+        if (strcmp(words[0], Commands[i].name) == 0)
+            c = &Commands[i];
+    if (c == NULL) {
+        printf("%s: unknown request (try help)\n", words[0]);
+        return 0;
+    }
+
+    if (c->answer == ANS_DIALOG)
+        return RunDialog(c, 0);
+
+    Arg args[2] = { c->low, c->high };
+    WORD *slots[2] = { &low, &high };
+    for (int i = 0; i < 2; i++) {
+        switch (args[i]) {
+        case TEXT:
+            *slots[i] = next < n ? KorvexAtom(words[next++]) : 0;
+            break;
+        case NUMBER:
+            value = 0;
+            if (next < n && !ParseNumber(words[next++], &value)) {
+                printf("%s: %s is no number\n", c->name, words[next - 1]);
+                return 0;
+            }
+            *slots[i] = (WORD)value;
+            break;
+        case LISTBOX:
+            *slots[i] = LOWORD((UINT_PTR)ListBox);
+            break;
+        case SELF:
+            *slots[i] = LOWORD((UINT_PTR)HostWindow);
+            break;
+        case NONE:
+            break;
+        }
+    }
+
+    LRESULT r = c->code == KXR_TO_FRONT && n > 1 && ParseNumber(words[1], &value)
+                    ? KorvexRequestLong(&Link, c->code, (LPARAM)value)
+                    : KorvexRequest(&Link, c->code, low, high);
+    char text[256], when[32];
+    switch (c->answer) {
+    case ANS_ATOM:
+        KorvexTakeResult((ATOM)r, text, sizeof(text));
+        printf("%s -> %s\"%s\"\n", c->name, r == 0 ? "(none) " : "", text);
+        break;
+    case ANS_DOSTIME:
+        FormatDosTime((uint32_t)r, when, sizeof(when));
+        printf("%s -> 0x%08lx (%s)\n", c->name, (unsigned long)r, r == 0 ? "not found" : when);
+        break;
+    case ANS_LIST:
+        printf("%s -> %ld\n", c->name, (long)r);
+        PrintListing();
+        break;
+    default:
+        printf("%s -> %ld\n", c->name, (long)r);
+        break;
+    }
+    if (c->code == KXR_TRAY_ICON)
+        KorvexPump(200);
+    return 1;
+}
+
+static int RunDialog(const Command *c, WORD low)
+{
+    (void)c;
+    (void)low;
+    printf("dialogs: not yet\n");
+    return 1;
+}
+
+int main(int argc, char **argv)
+{
+    WNDCLASSA wc;
+    int failures = 0, code;
+    BOOL closing;
+
+    memset(&wc, 0, sizeof(wc));
+    wc.lpfnWndProc = HostWndProc;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.lpszClassName = "KorvexHostTool";
+    RegisterClassA(&wc);
+    HostWindow = CreateWindowExA(0, wc.lpszClassName, "korvex-host", WS_OVERLAPPEDWINDOW,
+                                 0, 0, 320, 240, NULL, NULL, wc.hInstance, NULL);
+    ListBox = CreateWindowExA(0, "LISTBOX", "", WS_CHILD, 0, 0, 300, 200, HostWindow,
+                              NULL, wc.hInstance, NULL);
+    if (HostWindow == NULL || ListBox == NULL) {
+        fprintf(stderr, "korvex-host: cannot create the host window\n");
+        return 2;
+    }
+    if (!KorvexStart(&Link, HostWindow, NULL, SW_HIDE, 15000)) {
+        fprintf(stderr, "korvex-host: korvex did not start\n");
+        return 2;
+    }
+    printf("korvex ready, request window 0x%04x\n", (unsigned)(UINT_PTR)Link.request);
+
+    if (argc == 2 && strcmp(argv[1], "-") == 0) {
+        char line[1024];
+        while (fgets(line, sizeof(line), stdin) != NULL)
+            failures += !RunLine(line);
+    } else {
+        for (int i = 1; i < argc; i++) {
+            char line[1024];
+            snprintf(line, sizeof(line), "%s", argv[i]);
+            printf("> %s\n", line);
+            failures += !RunLine(line);
+        }
+    }
+
+    code = KorvexEnd(&Link, 10000, &closing);
+    printf("korvex ended: exit code %d, closing notice %s\n", code, closing ? "received" : "missing");
+    return failures || code != 0 ? 1 : 0;
+}

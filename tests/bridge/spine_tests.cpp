@@ -1,0 +1,333 @@
+// The bridge's spine under Wine: start-up and refusal, launcher mode, the
+// ready and closing notices, the dispatch of request codes and atom strings.
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <string.h>
+#include "testsupport.h"
+#include "bridge.h"   // the bridge's chief header: atom strings in-process
+
+static const char RefusalText[] = "This program can only run from within another program.";
+
+static std::string Quoted(const std::string &s) { return "\"" + s + "\""; }
+
+static std::string Korvex(const std::string &arguments)
+{
+    return Quoted(BinPath("korvex.exe")) + " " + arguments;
+}
+
+// ---- start-up and notices --------------------------------------------------
+
+TEST(StartUp, ReadyNoticeCarriesTheRequestWindow)
+{
+    HWND host = CreateRecordingWindow("ready host");
+    char number[16];
+    snprintf(number, sizeof(number), "%lu", (unsigned long)(UINT_PTR)host);
+    HANDLE process = StartProgram(Korvex(number), SW_HIDE);
+    ASSERT_TRUE(process != NULL);
+
+    Seen ready;
+    ASSERT_TRUE(WaitRecorded(host, WM_USER, 15000, &ready)) << "no ready notice";
+    EXPECT_TRUE(ready.posted);
+    EXPECT_EQ(1u, ready.wParam);
+    EXPECT_EQ(2u, HIWORD(ready.lParam));
+
+    // The 16-bit handle alone reaches the window.
+    HWND request = (HWND)(UINT_PTR)LOWORD(ready.lParam);
+    ASSERT_TRUE(IsWindow(request));
+    char cls[32] = "";
+    GetClassNameA(request, cls, sizeof(cls));
+    EXPECT_STREQ("korvex", cls);
+    EXPECT_EQ("korvex", ControlText(request));
+    DWORD style = (DWORD)GetWindowLongA(request, GWL_STYLE) & ~(WS_VISIBLE | WS_CLIPSIBLINGS);
+    EXPECT_EQ(0xCA0000u, style & 0xFFFF0000u) << std::hex << style;
+
+    // Started hidden: the window never shows.
+    KorvexPump(200);
+    EXPECT_FALSE(IsWindowVisible(request));
+
+    ClearRecorded();
+    EXPECT_EQ(0, SendMessageA(request, WM_USER, KXR_QUIT, 0));
+    EXPECT_EQ(0, WaitProgram(process, 10000));
+    KorvexPump(50);
+    std::vector<Seen> closing = RecordedOf(host, WM_USER);
+    ASSERT_EQ(1u, closing.size()) << "one closing notice";
+    EXPECT_EQ(1u, closing[0].wParam);
+    EXPECT_EQ(0, closing[0].lParam);
+    DestroyWindow(host);
+}
+
+TEST(StartUp, ShownWhenTheStarterSaysSo)
+{
+    HWND host = CreateRecordingWindow("shown host");
+    KORVEXLINK link;
+    ASSERT_TRUE(KorvexStart(&link, host, BinPath("korvex.exe").c_str(), SW_SHOWNORMAL, 15000));
+    // The window is shown right after the ready notice is posted.
+    DWORD start = GetTickCount();
+    while (!IsWindowVisible(link.request) && GetTickCount() - start < 5000)
+        KorvexPump(20);
+    EXPECT_TRUE(IsWindowVisible(link.request));
+    EXPECT_EQ(0, KorvexEnd(&link, 10000, NULL));
+    DestroyWindow(host);
+}
+
+TEST(StartUp, DigitsFollowedByLettersGiveTheHandle)
+{
+    HWND host = CreateRecordingWindow("digits host");
+    char arguments[32];
+    snprintf(arguments, sizeof(arguments), "%luxyz", (unsigned long)(UINT_PTR)host);
+    HANDLE process = StartProgram(Korvex(arguments), SW_HIDE);
+    ASSERT_TRUE(process != NULL);
+    Seen ready;
+    EXPECT_TRUE(WaitRecorded(host, WM_USER, 15000, &ready)) << "no ready notice";
+    PostMessageA((HWND)(UINT_PTR)LOWORD(ready.lParam), WM_USER, KXR_QUIT, 0);
+    EXPECT_EQ(0, WaitProgram(process, 10000));
+    DestroyWindow(host);
+}
+
+TEST(StartUp, RefusesWithoutAHostWindow)
+{
+    const char *cases[] = { "", "abc", "/S=x", "0" };
+    HWND host = CreateRecordingWindow("refusal host");
+
+    for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); i++) {
+        SCOPED_TRACE(std::string("arguments \"") + cases[i] + "\"");
+        ClearRecorded();
+        HANDLE process = StartProgram(Korvex(cases[i]), SW_HIDE);
+        ASSERT_TRUE(process != NULL);
+        HWND box = FindDialog("korvex", GetProcessId(process), 15000);
+        ASSERT_TRUE(box != NULL) << "no refusal box";
+        EXPECT_EQ(RefusalText, ControlText(GetDlgItem(box, 0xFFFF)));
+        EXPECT_TRUE(GetDlgItem(box, IDOK) != NULL) << "an OK button";
+        EXPECT_TRUE(GetDlgItem(box, IDCANCEL) == NULL) << "and no other";
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(0, WaitProgram(process, 10000));
+        KorvexPump(50);
+        EXPECT_TRUE(RecordedOf(host, WM_USER).empty()) << "no notice";
+    }
+    DestroyWindow(host);
+}
+
+TEST(StartUp, NoClosingNoticeWhenTheHostWentFirst)
+{
+    HWND host = CreateRecordingWindow("vanishing host");
+    KORVEXLINK link;
+    ASSERT_TRUE(KorvexStart(&link, host, BinPath("korvex.exe").c_str(), SW_HIDE, 15000));
+    DestroyWindow(host);
+    ClearRecorded();
+    BOOL closing = TRUE;
+    EXPECT_EQ(0, KorvexEnd(&link, 10000, &closing));
+    KorvexPump(100);
+    EXPECT_FALSE(closing);
+    for (size_t i = 0; i < Recorded().size(); i++)
+        EXPECT_NE((UINT)WM_USER, Recorded()[i].message) << "a notice reached a window of ours";
+}
+
+// ---- launcher mode ----------------------------------------------------------
+
+class Launcher : public ::testing::Test {
+protected:
+    static std::string tree, out, document, shortDocument, probe;
+
+    static void SetUpTestSuite()
+    {
+        tree = MakeTempTree("kxlaunch");
+        out = tree + "\\probe.txt";
+        SetEnvironmentVariableA("KORVEX_PROBE_OUT", out.c_str());
+        CreateDirectoryA((tree + "\\Long Folder Name").c_str(), NULL);
+        document = tree + "\\Long Folder Name\\some document.txt";
+        WriteFileOfSize(document, 10);
+        char buffer[MAX_PATH] = "";
+        GetShortPathNameA(document.c_str(), buffer, sizeof(buffer));
+        shortDocument = buffer;
+        probe = TestBinPath("argprobe.exe");
+    }
+    static void TearDownTestSuite()
+    {
+        RemoveTree(tree);
+        SetEnvironmentVariableA("KORVEX_PROBE_OUT", NULL);
+    }
+
+    // Runs korvex "/s=" + command; returns the command line the probe saw, or
+    // "(not started)".
+    static std::string Launch(const std::string &command, bool expectStart = true)
+    {
+        DeleteFileA(out.c_str());
+        HANDLE process = StartProgram(Korvex("/s=" + command), SW_HIDE);
+        EXPECT_TRUE(process != NULL);
+        EXPECT_EQ(0, WaitProgram(process, 10000)) << "launcher exit code";
+        DWORD start = GetTickCount();
+        while (!FileExists(out) && GetTickCount() - start < (expectStart ? 10000u : 1500u))
+            Sleep(50);
+        FILE *f = fopen(out.c_str(), "rb");
+        if (f == NULL)
+            return "(not started)";
+        char line[4096];
+        size_t n = fread(line, 1, sizeof(line) - 1, f);
+        fclose(f);
+        line[n] = '\0';
+        return line;
+    }
+};
+std::string Launcher::tree, Launcher::out, Launcher::document, Launcher::shortDocument,
+    Launcher::probe;
+
+TEST_F(Launcher, LastQuotedPathIsShortened)
+{
+    ASSERT_NE(document, shortDocument) << "the document needs a short form";
+    // Two quoted paths: the program's keeps its quotes.
+    EXPECT_EQ(Quoted(probe) + " " + shortDocument, Launch(Quoted(probe) + " " + Quoted(document)));
+    EXPECT_EQ(Quoted(probe) + " " + shortDocument,
+              Launch(Quoted(probe) + " " + Quoted(document) + "   ")) << "trailing blanks first";
+    EXPECT_EQ(Quoted(probe) + " " + shortDocument,
+              Launch(Quoted(probe) + " \" " + document + "\"")) << "one blank after the quote";
+
+    char shortProbe[MAX_PATH] = "";
+    GetShortPathNameA(probe.c_str(), shortProbe, sizeof(shortProbe));
+    EXPECT_EQ(shortProbe, Launch(Quoted(probe))) << "a command that is one quoted path";
+}
+
+TEST_F(Launcher, CommandGoesAsGivenWithoutAShortForm)
+{
+    // Two blanks: only one is skipped, and " <path>" does not exist.
+    std::string twoBlanks = Quoted(probe) + " \"  " + document + "\"";
+    EXPECT_EQ(twoBlanks, Launch(twoBlanks));
+
+    std::string missing = Quoted(probe) + " \"C:\\no such folder\\file name.txt\"";
+    EXPECT_EQ(missing, Launch(missing));
+
+    // A lone quote at the end pairs with the program's closing quote.
+    std::string lone = Quoted(probe) + " abc\"";
+    EXPECT_EQ(lone, Launch(lone));
+
+    EXPECT_EQ(Quoted(probe) + " plain", Launch(Quoted(probe) + " plain"));
+}
+
+TEST_F(Launcher, EmptyOrOverlongCommandStartsNothing)
+{
+    EXPECT_EQ("(not started)", Launch("    ", false));
+
+    std::string base = Quoted(probe) + " ";
+    std::string fits = base + std::string(1023 - base.size(), 'x');
+    EXPECT_EQ(fits, Launch(fits)) << "1023 characters still fit";
+    EXPECT_EQ("(not started)", Launch(fits + "y", false)) << "1024 would be cut";
+}
+
+// ---- dispatch -----------------------------------------------------------------
+
+class Dispatch : public ::testing::Test {
+protected:
+    static HWND host;
+    static KORVEXLINK link;
+
+    static void SetUpTestSuite()
+    {
+        host = CreateRecordingWindow("dispatch host");
+        ASSERT_TRUE(KorvexStart(&link, host, BinPath("korvex.exe").c_str(), SW_HIDE, 15000));
+    }
+    static void TearDownTestSuite()
+    {
+        EXPECT_EQ(0, KorvexEnd(&link, 10000, NULL));
+        DestroyWindow(host);
+    }
+};
+HWND Dispatch::host;
+KORVEXLINK Dispatch::link;
+
+TEST_F(Dispatch, IdleCodesTouchNothing)
+{
+    const UINT codes[] = { 0, 1, 30, 31, 33, 0xFFFF, 0x10000, 0xFFFFFFFF };
+    ATOM low = GlobalAddAtomA("dispatch idle low"), high = GlobalAddAtomA("dispatch idle high");
+
+    for (size_t i = 0; i < sizeof(codes) / sizeof(codes[0]); i++) {
+        EXPECT_EQ(0, KorvexRequest(&link, codes[i], low, high)) << "code " << codes[i];
+        EXPECT_TRUE(AtomAlive(low)) << "code " << codes[i] << " took the low atom";
+        EXPECT_TRUE(AtomAlive(high)) << "code " << codes[i] << " took the high atom";
+    }
+    EXPECT_FALSE(link.timedOut);
+    GlobalDeleteAtom(low);
+    GlobalDeleteAtom(high);
+}
+
+TEST_F(Dispatch, OtherCommandsAnswerZero)
+{
+    DWORD_PTR result = 1;
+    ASSERT_TRUE(SendMessageTimeoutA(link.request, WM_COMMAND, 555, 0, SMTO_NORMAL, 5000, &result));
+    EXPECT_EQ(0u, result);
+    ASSERT_TRUE(SendMessageTimeoutA(link.request, WM_COMMAND, SC_CLOSE, 0, SMTO_NORMAL, 5000, &result));
+    EXPECT_EQ(0u, result);
+    KorvexPump(50);
+    EXPECT_TRUE(IsWindow(link.request));
+}
+
+// ---- atom strings, in our own process ------------------------------------------
+
+TEST(AtomStrings, ResultsAreCutTo255)
+{
+    char text[300], back[300];
+
+    memset(text, 'r', sizeof(text));
+    text[255] = '\0';
+    ATOM whole = AtomFromString(text);
+    ASSERT_NE(0, whole);
+    EXPECT_EQ(255u, GlobalGetAtomNameA(whole, back, sizeof(back)));
+
+    text[255] = 'r';
+    text[299] = '\0';
+    ATOM cut = AtomFromString(text);
+    EXPECT_EQ(whole, cut) << "299 characters come back as their first 255";
+    GlobalDeleteAtom(whole);
+    GlobalDeleteAtom(cut);
+
+    EXPECT_EQ(0, AtomFromString(""));
+    EXPECT_EQ(0, AtomFromString(NULL));
+}
+
+TEST(AtomStrings, ExistingAtomKeepsItsCase)
+{
+    ATOM first = GlobalAddAtomA("Korvex Case Probe");
+    ATOM again = AtomFromString("KORVEX CASE PROBE");
+    char back[64] = "";
+
+    EXPECT_EQ(first, again);
+    GlobalGetAtomNameA(again, back, sizeof(back));
+    EXPECT_STREQ("Korvex Case Probe", back);
+    GlobalDeleteAtom(again);
+    GlobalDeleteAtom(first);
+    EXPECT_FALSE(AtomAlive(first));
+}
+
+TEST(AtomStrings, TakeReadsCutsAndDeletesOnce)
+{
+    char buffer[80];
+    char text[101];
+
+    memset(text, 'a', 100);
+    text[100] = '\0';
+    ATOM atom = GlobalAddAtomA(text);
+    GlobalAddAtomA(text);                       // two references
+    memset(buffer, '@', sizeof(buffer));
+    TakeAtomString(atom, buffer, 64);
+    EXPECT_EQ(63u, strlen(buffer)) << "cut to the buffer less one";
+    EXPECT_EQ('@', buffer[64]) << "nothing written past the buffer";
+    EXPECT_TRUE(AtomAlive(atom)) << "one reference deleted, one left";
+    TakeAtomString(atom, buffer, 0);            // 0 means 256
+    EXPECT_EQ(100u, strlen(buffer));
+    EXPECT_FALSE(AtomAlive(atom));
+}
+
+TEST(AtomStrings, TakeOfZeroOrDeadAtomGivesEmptyText)
+{
+    char buffer[32];
+
+    memset(buffer, '@', sizeof(buffer));
+    TakeAtomString(0, buffer, sizeof(buffer));
+    EXPECT_EQ('\0', buffer[0]);
+    EXPECT_EQ('@', buffer[1]);
+
+    ATOM dead = GlobalAddAtomA("korvex dead atom probe");
+    GlobalDeleteAtom(dead);
+    memset(buffer, '@', sizeof(buffer));
+    TakeAtomString(dead, buffer, sizeof(buffer));
+    EXPECT_EQ('\0', buffer[0]) << "a dead atom reads as the empty text";
+    TakeAtomString(0, NULL, 0);                 // no buffer: nothing to do
+}

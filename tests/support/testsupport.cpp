@@ -1,0 +1,234 @@
+// testsupport.cpp - shared helpers of the Wine-run tests.
+#include "testsupport.h"
+#include <stdio.h>
+#include <string.h>
+
+static std::vector<Seen> Log;
+static bool Recording;
+
+static LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (Recording) {
+        Seen s = { window, message, wParam, lParam, InSendMessage() == FALSE };
+        Log.push_back(s);
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND CreateRecordingWindow(const char *title)
+{
+    static bool registered;
+    WNDCLASSA wc;
+
+    if (!registered) {
+        memset(&wc, 0, sizeof(wc));
+        wc.lpfnWndProc = RecordingProc;
+        wc.hInstance = GetModuleHandleA(NULL);
+        wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+        wc.lpszClassName = "KorvexTestHost";
+        RegisterClassA(&wc);
+        registered = true;
+    }
+    Recording = false;
+    HWND window = CreateWindowExA(0, "KorvexTestHost", title, WS_OVERLAPPEDWINDOW,
+                                  10, 10, 200, 150, NULL, NULL, GetModuleHandleA(NULL), NULL);
+    Recording = true;
+    return window;
+}
+
+std::vector<Seen> &Recorded() { return Log; }
+void ClearRecorded() { Log.clear(); }
+
+std::vector<Seen> RecordedOf(HWND window, UINT message)
+{
+    std::vector<Seen> out;
+    for (size_t i = 0; i < Log.size(); i++)
+        if (Log[i].hwnd == window && Log[i].message == message)
+            out.push_back(Log[i]);
+    return out;
+}
+
+bool WaitRecorded(HWND window, UINT message, DWORD ms, Seen *out)
+{
+    DWORD start = GetTickCount();
+    size_t from = Log.size();
+
+    for (;;) {
+        for (size_t i = from; i < Log.size(); i++)
+            if (Log[i].hwnd == window && Log[i].message == message) {
+                if (out)
+                    *out = Log[i];
+                return true;
+            }
+        from = Log.size();
+        if (GetTickCount() - start >= ms)
+            return false;
+        KorvexPump(20);
+    }
+}
+
+std::string TestDir()
+{
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(NULL, path, sizeof(path));
+    if (n == 0 || n >= sizeof(path))
+        return ".";
+    char *slash = strrchr(path, '\\');
+    if (slash)
+        *slash = '\0';
+    return path;
+}
+
+std::string BinPath(const char *program) { return TestDir() + "\\..\\bin\\" + program; }
+std::string TestBinPath(const char *program) { return TestDir() + "\\" + program; }
+
+HANDLE StartProgram(const std::string &commandLine, int show)
+{
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    STARTUPINFOA startup;
+    PROCESS_INFORMATION process;
+
+    memset(&startup, 0, sizeof(startup));
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = (WORD)show;
+    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+        return NULL;
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+int WaitProgram(HANDLE process, DWORD ms)
+{
+    DWORD start = GetTickCount(), code = (DWORD)-1;
+
+    for (;;) {
+        DWORD spent = GetTickCount() - start;
+        DWORD left = spent >= ms ? 0 : ms - spent;
+        DWORD r = MsgWaitForMultipleObjects(1, &process, FALSE, left, QS_ALLINPUT);
+        if (r == WAIT_OBJECT_0)
+            break;
+        if (r != WAIT_OBJECT_0 + 1 || left == 0) {
+            TerminateProcess(process, 255);
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+            return -1;
+        }
+        KorvexPump(0);
+    }
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    return (int)code;
+}
+
+struct DialogSearch {
+    const char *caption;
+    DWORD pid;
+    HWND found;
+};
+
+static BOOL CALLBACK MatchDialog(HWND window, LPARAM lParam)
+{
+    DialogSearch *search = (DialogSearch *)lParam;
+    char cls[64], text[256];
+    DWORD pid = 0;
+
+    if (!IsWindowVisible(window) || !GetClassNameA(window, cls, sizeof(cls)) || strcmp(cls, "#32770"))
+        return TRUE;
+    GetWindowThreadProcessId(window, &pid);
+    if (search->pid != 0 && pid != search->pid)
+        return TRUE;
+    text[0] = '\0';
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_NORMAL, 2000, NULL);
+    if (search->caption != NULL && strcmp(text, search->caption) != 0)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND FindDialog(const char *caption, DWORD pid, DWORD ms)
+{
+    DWORD start = GetTickCount();
+    DialogSearch search = { caption, pid, NULL };
+
+    for (;;) {
+        EnumWindows(MatchDialog, (LPARAM)&search);
+        if (search.found != NULL || GetTickCount() - start >= ms)
+            return search.found;
+        KorvexPump(50);
+    }
+}
+
+std::string ControlText(HWND control)
+{
+    char text[1024];
+    DWORD_PTR n = 0;
+
+    text[0] = '\0';
+    if (!SendMessageTimeoutA(control, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_NORMAL, 2000, &n))
+        return "";
+    text[sizeof(text) - 1] = '\0';
+    return text;
+}
+
+std::string MakeTempTree(const char *prefix)
+{
+    char base[MAX_PATH], path[MAX_PATH];
+    static unsigned serial;
+
+    GetTempPathA(sizeof(base), base);
+    for (;;) {
+        snprintf(path, sizeof(path), "%s%s%lu_%u", base, prefix,
+                 (unsigned long)GetCurrentProcessId(), serial++);
+        if (CreateDirectoryA(path, NULL))
+            return path;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return "";
+    }
+}
+
+void RemoveTree(const std::string &path)
+{
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
+
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (!strcmp(data.cFileName, ".") || !strcmp(data.cFileName, ".."))
+                continue;
+            std::string child = path + "\\" + data.cFileName;
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                DeleteFileA(child.c_str());
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+bool WriteFileOfSize(const std::string &path, DWORD size)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    // Setting the end makes a large file at once (sparse on the host's disk).
+    bool ok = SetFilePointer(file, (LONG)size, NULL, FILE_BEGIN) != INVALID_SET_FILE_POINTER
+              && SetEndOfFile(file);
+    CloseHandle(file);
+    return ok;
+}
+
+bool FileExists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool AtomAlive(ATOM atom)
+{
+    char name[256];
+    return GlobalGetAtomNameA(atom, name, sizeof(name)) != 0;
+}

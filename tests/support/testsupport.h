@@ -1,0 +1,60 @@
+// testsupport.h - what the Wine-run tests share: a recording host window,
+// finding and closing dialogs, sentinel buffers, temporary trees, programs.
+#ifndef KORVEX_TESTSUPPORT_H
+#define KORVEX_TESTSUPPORT_H
+
+#include <windows.h>
+#include <string>
+#include <vector>
+#include "korvexclient.h"
+
+// One message as a recording window procedure saw it.
+struct Seen {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    bool posted;     // from the queue, not sent
+};
+
+// A top-level window whose procedure records every message (sent or posted)
+// outside the ones a window gets for itself while it is created or shown.
+HWND CreateRecordingWindow(const char *title);
+std::vector<Seen> &Recorded();
+void ClearRecorded();
+// Messages of one number that arrived at window, in order.
+std::vector<Seen> RecordedOf(HWND window, UINT message);
+
+// Pumps until a message number arrives at window (posted or sent), up to ms.
+bool WaitRecorded(HWND window, UINT message, DWORD ms, Seen *out);
+
+// The folder of the running test program, and paths of programs of the build.
+std::string TestDir();
+std::string BinPath(const char *program);   // build\bin\program
+std::string TestBinPath(const char *program); // build\tests\program
+
+// Starts a program; show is the starter's show state.  NULL on failure.
+HANDLE StartProgram(const std::string &commandLine, int show = SW_SHOWNORMAL);
+// Waits up to ms for the process to end; kills it on timeout.  Returns the
+// exit code, or -1 when it had to be killed.
+int WaitProgram(HANDLE process, DWORD ms);
+
+// A visible dialog window ("#32770") with this caption, of process pid when
+// pid is not 0.  Pumps while it waits.
+HWND FindDialog(const char *caption, DWORD pid, DWORD ms);
+// Text of a control of another process (WM_GETTEXT works across processes).
+std::string ControlText(HWND control);
+
+// A fresh folder under the temporary folder; RemoveTree removes it whole.
+std::string MakeTempTree(const char *prefix);
+void RemoveTree(const std::string &path);
+bool WriteFileOfSize(const std::string &path, DWORD size);
+bool FileExists(const std::string &path);
+
+// Whether an atom is still in the global table.
+bool AtomAlive(ATOM atom);
+
+// A 16-bit window handle as the host passes it.
+inline WORD Word(HWND window) { return LOWORD((UINT_PTR)window); }
+
+#endif

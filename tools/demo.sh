@@ -1,0 +1,19 @@
+#!/bin/sh
+# Sets up what is missing, builds, and takes korvex on a short tour with the
+# reference host, korvex-host, under Wine.
+set -e
+cd "$(dirname "$0")/.."
+sh tools/setup.sh
+cmake --preset default >/dev/null
+cmake --build --preset default
+run=build/wine-run.sh
+$run build/bin/korvex-host.exe \
+    "isnt" \
+    "long C:\\windows\\system32" \
+    "short C:\\windows\\system32\\notepad.exe" \
+    "disksize C:\\" \
+    "info C:\\windows\\system32\\notepad.exe" \
+    "toutc 20240615120000" \
+    "findfirst C:\\windows\\* 0x37" "findnext 0x37" "findend" \
+    "list 4C:\\windows" \
+    "raw 33 0 0"
