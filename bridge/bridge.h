@@ -49,7 +49,6 @@ LRESULT RequestRemoveDir(LPARAM lParam);
 LRESULT RequestTimeConvert(UINT code, LPARAM lParam);
 char *FormatFileTime(const FILETIME *time, char *buffer);
 // files/listings.cpp
-DWORD MaskAttributes(DWORD attributes);
 LRESULT RequestFindFirst(LPARAM lParam);
 LRESULT RequestFindNext(LPARAM lParam);
 LRESULT RequestFindEnd(void);

@@ -232,3 +232,39 @@ bool AtomAlive(ATOM atom)
     char name[256];
     return GlobalGetAtomNameA(atom, name, sizeof(name)) != 0;
 }
+
+bool StartBridge(Bridge *bridge, const char *title)
+{
+    bridge->host = CreateRecordingWindow(title);
+    return bridge->host != NULL
+           && KorvexStart(&bridge->link, bridge->host, BinPath("korvex.exe").c_str(), SW_HIDE, 20000);
+}
+
+void EndBridge(Bridge *bridge)
+{
+    if (bridge->link.process != NULL)
+        KorvexEnd(&bridge->link, 10000, NULL);
+    if (bridge->host != NULL)
+        DestroyWindow(bridge->host);
+    bridge->host = NULL;
+}
+
+std::string ResultText(LRESULT atom)
+{
+    char text[256];
+
+    if (LOWORD(atom) == 0)
+        return "<0>";
+    KorvexTakeResult((ATOM)atom, text, sizeof(text));
+    return text;
+}
+
+LRESULT Ask(Bridge *bridge, UINT code, const std::string &text, WORD high)
+{
+    return KorvexRequest(&bridge->link, code, KorvexAtom(text.c_str()), high);
+}
+
+std::string AskText(Bridge *bridge, UINT code, const std::string &text, WORD high)
+{
+    return ResultText(Ask(bridge, code, text, high));
+}

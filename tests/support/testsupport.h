@@ -57,4 +57,19 @@ bool AtomAlive(ATOM atom);
 // A 16-bit window handle as the host passes it.
 inline WORD Word(HWND window) { return LOWORD((UINT_PTR)window); }
 
+
+
+// A bridge of a test group's own, with a recording host window.
+struct Bridge {
+    HWND host;
+    KORVEXLINK link;
+};
+bool StartBridge(Bridge *bridge, const char *title);
+void EndBridge(Bridge *bridge);
+
+// The text of a result atom, read and deleted; "<0>" for atom 0.
+std::string ResultText(LRESULT atom);
+// Sends code with text as the low word's atom and high as the high word.
+LRESULT Ask(Bridge *bridge, UINT code, const std::string &text, WORD high = 0);
+std::string AskText(Bridge *bridge, UINT code, const std::string &text, WORD high = 0);
 #endif

@@ -1,0 +1,170 @@
+// fileops.cpp - file operations, file information and time texts
+// (requests 9 to 13, 17, 18, 23 and 24).
+#include "bridge.h"
+#include "file_rules.h"
+#include <stdio.h>
+#include <string.h>
+
+static void ToCalendar(const SYSTEMTIME *st, CalendarTime *time)
+{
+    time->year = st->wYear;
+    time->month = st->wMonth;
+    time->day = st->wDay;
+    time->hour = st->wHour;
+    time->minute = st->wMinute;
+    time->second = st->wSecond;
+}
+
+char *FormatFileTime(const FILETIME *time, char *buffer)
+{
+    FILETIME local;
+    SYSTEMTIME st;
+    CalendarTime fields;
+
+    // The file system keeps no such time; nor is there one when it cannot be read.
+    if ((time->dwLowDateTime == 0 && time->dwHighDateTime == 0)
+        || !FileTimeToLocalFileTime(time, &local) || !FileTimeToSystemTime(&local, &st)) {
+        strcpy(buffer, "*");
+        return buffer;
+    }
+    ToCalendar(&st, &fields);
+    FormatTimeText(buffer, 15, &fields);
+    return buffer;
+}
+
+// The first entry a path matches (wildcards allowed).  FALSE when none.
+static BOOL FindEntry(const char *path, WIN32_FIND_DATAA *entry)
+{
+    HANDLE search;
+
+    memset(entry, 0, sizeof(*entry));
+    search = FindFirstFileA(path, entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return FALSE;
+    FindClose(search);
+    return TRUE;
+}
+
+LRESULT RequestFileDosTime(LPARAM lParam)
+{
+    char path[256];
+    WIN32_FIND_DATAA entry;
+    FILETIME local;
+    WORD date = 0, time = 0;
+
+    TakeAtomString(LOWORD(lParam), path, sizeof(path));
+    if (!FindEntry(path, &entry))
+        return 0;
+    // A creation time with no DOS form (before 1980, after 2107) reads as 0.
+    if (!FileTimeToLocalFileTime(&entry.ftCreationTime, &local)
+        || !FileTimeToDosDateTime(&local, &date, &time))
+        date = time = 0;
+    return MAKELONG(time, date);
+}
+
+LRESULT RequestMakeDir(LPARAM lParam)
+{
+    char path[256];
+
+    TakeAtomString(LOWORD(lParam), path, sizeof(path));
+    return CreateDirectoryA(path, NULL);
+}
+
+LRESULT RequestRemoveDir(LPARAM lParam)
+{
+    char path[256];
+
+    TakeAtomString(LOWORD(lParam), path, sizeof(path));
+    return RemoveDirectoryA(path);
+}
+
+// A read-only (or missing) file gets the archive bit alone, so the delete or
+// create that follows can work on it.
+static void ResetAttributes(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
+}
+
+LRESULT RequestDeleteFile(LPARAM lParam)
+{
+    char path[256];
+
+    TakeAtomString(LOWORD(lParam), path, sizeof(path));
+    ResetAttributes(path);
+    return DeleteFileA(path);
+}
+
+LRESULT RequestMoveFile(LPARAM lParam)
+{
+    char from[256], to[256];
+
+    TakeAtomString(LOWORD(lParam), from, sizeof(from));
+    TakeAtomString(HIWORD(lParam), to, sizeof(to));
+    return MoveFileA(from, to);
+}
+
+LRESULT RequestCreateFile(LPARAM lParam)
+{
+    char path[256];
+    HANDLE file;
+
+    TakeAtomString(LOWORD(lParam), path, sizeof(path));
+    ResetAttributes(path);
+    file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, NULL,
+                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return -1;
+    CloseHandle(file);
+    return 0;
+}
+
+LRESULT RequestFileInfo(LPARAM lParam)
+{
+    char text[256];
+    char created[20], modified[20];
+    WIN32_FIND_DATAA entry;
+
+    TakeAtomString(LOWORD(lParam), text, sizeof(text));
+    if (!FindEntry(text, &entry))
+        return 0;
+    FormatFileTime(&entry.ftCreationTime, created);
+    FormatFileTime(&entry.ftLastWriteTime, modified);
+    if (entry.cAlternateFileName[0] == '\0')
+        lstrcpynA(entry.cAlternateFileName, entry.cFileName, 14);
+    snprintf(text, sizeof(text), "%u %u %s %s %s", (unsigned)entry.nFileSizeLow,
+              (unsigned)MaskAttributes(entry.dwFileAttributes), created, modified,
+              entry.cAlternateFileName);
+    return AtomFromString(text);
+}
+
+LRESULT RequestTimeConvert(UINT code, LPARAM lParam)
+{
+    char text[32];
+    CalendarTime fields;
+    SYSTEMTIME st;
+    FILETIME given, converted;
+
+    TakeAtomString(LOWORD(lParam), text, sizeof(text));
+    ParseTimeText(text, &fields);
+    memset(&st, 0, sizeof(st));
+    st.wYear = fields.year;
+    st.wMonth = fields.month;
+    st.wDay = fields.day;
+    st.wHour = fields.hour;
+    st.wMinute = fields.minute;
+    st.wSecond = fields.second;
+    if (!SystemTimeToFileTime(&st, &given))
+        return 0;
+    // A failed conversion leaves nothing to read: answer 0 rather than garbage.
+    if (code == KXR_UTC_TO_LOCAL ? !FileTimeToLocalFileTime(&given, &converted)
+                                 : !LocalFileTimeToFileTime(&given, &converted))
+        return 0;
+    if (!FileTimeToSystemTime(&converted, &st))
+        return 0;
+    ToCalendar(&st, &fields);
+    FormatTimeText(text, sizeof(text), &fields);
+    return AtomFromString(text);
+}

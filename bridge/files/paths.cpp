@@ -1,0 +1,99 @@
+// paths.cpp - long and short path names (requests 2 and 3).
+#include "bridge.h"
+#include <string.h>
+
+// One level of the expansion: the prefix first, then this level's component
+// as the file system names it.  Returns capacity + 1 when a component did not
+// fit, and 0 otherwise.
+static int ExpandLevel(const char *source, char *destination, int capacity)
+{
+    char work[256];
+    WIN32_FIND_DATAA found;
+    HANDLE search;
+    int last = 0, i, overflow;
+    size_t have, name;
+
+    lstrcpynA(work, source, sizeof(work));
+    for (i = 0; work[i] != '\0'; i++)
+        if (work[i] == '\\')
+            last = i;
+    if (work[last] != '\\') {
+        lstrcpynA(destination, work, capacity);
+        return 0;
+    }
+    work[last] = '\0';
+    overflow = ExpandLevel(work, destination, capacity);
+
+    memset(&found, 0, sizeof(found));
+    search = FindFirstFileA(source, &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        // Not found: this level starts the path afresh as written.
+        lstrcpynA(destination, source, capacity);
+        return 0;
+    }
+    FindClose(search);
+
+    have = strlen(destination);
+    name = strlen(found.cFileName);
+    if (have + 1 + name + 1 > (size_t)capacity)
+        return capacity + 1;
+    destination[have] = '\\';
+    memcpy(destination + have + 1, found.cFileName, name + 1);
+    return overflow;
+}
+
+int ExpandLongPath(const char *source, char *destination, int capacity)
+{
+    if (capacity <= 0)
+        return capacity + 1;
+    destination[0] = '\0';
+    // A long form that does not fit would name another file with components
+    // left out: give the path back as it came instead.
+    if (ExpandLevel(source, destination, capacity) != 0) {
+        lstrcpynA(destination, source, capacity);
+        return capacity + 1;
+    }
+    return 0;
+}
+
+LRESULT RequestLongPath(LPARAM lParam)
+{
+    char argument[256], result[256];
+
+    TakeAtomString(LOWORD(lParam), argument, sizeof(argument));
+    result[0] = '\0';
+    ExpandLongPath(argument, result, sizeof(result));
+    return AtomFromString(result);
+}
+
+LRESULT RequestShortPath(LPARAM lParam)
+{
+    char argument[256], result[256];
+    int last, length;
+    DWORD n;
+
+    TakeAtomString(LOWORD(lParam), argument, sizeof(argument));
+    result[0] = '\0';
+    n = GetShortPathNameA(argument, result, sizeof(result));
+    if (n > 0 && n < sizeof(result) && result[0] != '\0')
+        return AtomFromString(result);
+
+    // A file about to be created: short directory, long last component.
+    length = (int)strlen(argument);
+    for (last = length - 1; last >= 0; last--)
+        if (argument[last] == '\\')
+            break;
+    if (last < 0)
+        return AtomFromString(argument);
+
+    int room = 255 - (length - last - 1);   // leaves the separator, the name and the zero
+    argument[last] = '\0';
+    result[0] = '\0';
+    n = room > 0 ? GetShortPathNameA(argument, result, room) : 0;
+    argument[last] = '\\';
+    // Without a short directory, the path goes back as it came.
+    if (n == 0 || (int)n >= room || result[0] == '\0')
+        return AtomFromString(argument);
+    lstrcpynA(result + n, argument + last, sizeof(result) - n);
+    return AtomFromString(result);
+}
