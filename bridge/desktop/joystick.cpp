@@ -1,0 +1,47 @@
+// joystick.cpp - joystick capture and the relay of its messages (request 29).
+#include "bridge.h"
+#include "joy_rules.h"
+
+static JoyRange Range(void)
+{
+    JoyRange range = { BridgeState.joyCaps.wXmin, BridgeState.joyCaps.wXmax,
+                       BridgeState.joyCaps.wYmin, BridgeState.joyCaps.wYmax };
+    return range;
+}
+
+LRESULT RequestJoystick(LPARAM lParam)
+{
+    WORD argument = HIWORD(lParam);
+
+    switch (LOWORD(lParam)) {
+    case KXJ_CAPS:
+        BridgeState.joyScale = argument;
+        return joyGetDevCapsA(JOYSTICKID1, &BridgeState.joyCaps, sizeof(BridgeState.joyCaps));
+    case KXJ_CAPTURE:
+        BridgeState.targetWindow = (HWND)(UINT_PTR)argument;
+        return joySetCapture(BridgeState.requestWindow, JOYSTICKID1, 55, TRUE);
+    case KXJ_RELEASE:
+        return joyReleaseCapture(JOYSTICKID1);
+    case KXJ_SAVE_THRESHOLD:
+        joyGetThreshold(JOYSTICKID1, (UINT *)&BridgeState.joyThreshold);
+        return 0;
+    case KXJ_SET_THRESHOLD: {
+        JoyRange range = Range();
+        joySetThreshold(JOYSTICKID1, argument == 1 ? DerivedJoyThreshold(&range)
+                                                   : BridgeState.joyThreshold);
+        return 0;
+    }
+    }
+    return 0;
+}
+
+// Movement and buttons of joystick 1 go on to the target as joystick 2's
+// messages, the position scaled to the host's range.
+void RelayJoystick(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    JoyRange range = Range();
+    uint32_t scaled;
+
+    if (ScaleJoyPosition(&range, BridgeState.joyScale, (uint32_t)lParam, &scaled))
+        PostMessageA(BridgeState.targetWindow, message + 1, wParam, (LPARAM)scaled);
+}

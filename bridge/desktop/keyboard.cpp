@@ -1,0 +1,38 @@
+// keyboard.cpp - network dialogs, Scroll Lock, the platform query and bringing
+// a window to the front (requests 22, 26, 27 and 28).
+#include "bridge.h"
+#include <winnetwk.h>
+
+LRESULT RequestNetDialog(LPARAM lParam)
+{
+    HWND owner = (HWND)(UINT_PTR)LOWORD(lParam);
+
+    if (HIWORD(lParam) != 0)
+        WNetConnectionDialog(owner, RESOURCETYPE_DISK);
+    else
+        WNetDisconnectDialog(owner, RESOURCETYPE_DISK);
+    return 0;
+}
+
+LRESULT RequestScrollLock(void)
+{
+    keybd_event(VK_SCROLL, (BYTE)MapVirtualKeyA(VK_SCROLL, 0), KEYEVENTF_EXTENDEDKEY, 0);
+    keybd_event(VK_SCROLL, (BYTE)MapVirtualKeyA(VK_SCROLL, 0), KEYEVENTF_KEYUP, 0);
+    return 0;
+}
+
+LRESULT RequestIsNT(void)
+{
+    OSVERSIONINFOA version;
+
+    version.dwOSVersionInfoSize = sizeof(version);
+    if (!GetVersionExA(&version))
+        return 0;
+    return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+LRESULT RequestToFront(LPARAM lParam)
+{
+    SetForegroundWindow((HWND)lParam);
+    return 0;
+}
