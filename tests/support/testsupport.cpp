@@ -5,6 +5,7 @@
 
 static std::vector<Seen> Log;
 static bool Recording;
+HCURSOR RecordingCursorAnswer;
 
 static LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -12,6 +13,8 @@ static LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, 
         Seen s = { window, message, wParam, lParam, InSendMessage() == FALSE };
         Log.push_back(s);
     }
+    if (message == WM_SETCURSOR && RecordingCursorAnswer != NULL)
+        return (LRESULT)RecordingCursorAnswer;
     return DefWindowProcA(window, message, wParam, lParam);
 }
 

@@ -20,6 +20,8 @@ struct Seen {
 // A top-level window whose procedure records every message (sent or posted)
 // outside the ones a window gets for itself while it is created or shown.
 HWND CreateRecordingWindow(const char *title);
+// What recording windows answer to WM_SETCURSOR (NULL: the default answer).
+extern HCURSOR RecordingCursorAnswer;
 std::vector<Seen> &Recorded();
 void ClearRecorded();
 // Messages of one number that arrived at window, in order.

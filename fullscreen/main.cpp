@@ -1,0 +1,136 @@
+// main.cpp - qivddraw start-up: the host's command line, DirectDraw's
+// exclusive full-screen mode, the full-screen window and the message loop.
+#include "qivddraw.h"
+#include "fs_rules.h"
+#include "../bridge/launch_rules.h"
+#include "../res/resource.h"
+#include <string.h>
+
+FULLSCREENSTATE FullScreenState = { NULL, NULL, NULL, NULL, NULL, NULL, NULL, 0, 0, 0, 0, 0, 1 };
+
+static const char FullScreenClass[] = "Qiv_Full_Screen";
+
+void ReleaseDirectDraw(void)
+{
+    if (FullScreenState.directDraw == NULL)
+        return;
+    if (FullScreenState.primary != NULL) {
+        FullScreenState.primary->Release();
+        FullScreenState.primary = NULL;
+    }
+    // Letting go of the object ends exclusive mode: the desktop's mode returns.
+    FullScreenState.directDraw->Release();
+    FullScreenState.directDraw = NULL;
+}
+
+// Takes the display: class, owner window, exclusive mode, display mode and the
+// flipping surfaces that hold it.  0 on the first failure.
+int SetUpFullScreen(HINSTANCE instance)
+{
+    WNDCLASSA wc;
+    DDSURFACEDESC description;
+    DDSCAPS caps;
+    HWND owner;
+
+    FullScreenState.instance = instance;
+    memset(&wc, 0, sizeof(wc));
+    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = FullScreenWndProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+    wc.lpszClassName = FullScreenClass;
+    RegisterClassA(&wc);
+
+    owner = CreateWindowExA(0, FullScreenClass, "QivDirectDraw", WS_POPUP, CW_USEDEFAULT,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, NULL, NULL, instance, NULL);
+    if (owner == NULL)
+        return 0;
+    FullScreenState.ownerWindow = owner;
+    ShowWindow(owner, SW_SHOWMINIMIZED);
+
+    if (DirectDrawCreate(NULL, &FullScreenState.directDraw, NULL) != DD_OK)
+        return 0;
+    if (FullScreenState.directDraw->SetCooperativeLevel(owner, DDSCL_EXCLUSIVE | DDSCL_ALLOWREBOOT
+                                                                   | DDSCL_FULLSCREEN) != DD_OK)
+        return 0;
+    if (FullScreenState.directDraw->SetDisplayMode(QIV_WIDTH, FullScreenState.displayHeight,
+                                                   FullScreenState.colourDepth) != DD_OK)
+        return 0;
+
+    memset(&description, 0, sizeof(description));
+    description.dwSize = sizeof(description);
+    description.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+    description.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+    description.dwBackBufferCount = 1;
+    if (FullScreenState.directDraw->CreateSurface(&description, &FullScreenState.primary, NULL) != DD_OK)
+        return 0;
+    caps.dwCaps = DDSCAPS_BACKBUFFER;
+    if (FullScreenState.primary->GetAttachedSurface(&caps, &FullScreenState.backBuffer) != DD_OK)
+        return 0;
+    return 1;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int show)
+{
+    FullScreenCommand command;
+    HWND window;
+    HACCEL accelerators;
+    MSG msg;
+
+    (void)previous;
+    (void)show;     // both windows have fixed show commands
+    if (arguments == NULL)
+        arguments = (LPSTR)"";
+
+    if (!IsWindow((HWND)(UINT_PTR)ParseDecimalHandle(arguments))) {
+        MessageBoxA(NULL, "This program can only run from within another program.", NULL,
+                    MB_ICONERROR);
+        return 0;
+    }
+    ParseFullScreenCommand(arguments, &command);
+    FullScreenState.hostWindow = (HWND)(UINT_PTR)command.hostWindow;
+    FullScreenState.colourDepth = command.colourDepth;
+    FullScreenState.sysKeyMode = command.sysKeyMode;
+    FullScreenState.displayHeight = command.height;
+    FullScreenState.background = command.background;
+    FullScreenState.fullScreenMessage = RegisterWindowMessageA(QIV_MESSAGE_NAME);
+
+    if (!SetUpFullScreen(instance)) {
+        if (FullScreenState.ownerWindow == NULL)
+            return 0;
+        ReleaseDirectDraw();
+        MessageBoxA(FullScreenState.ownerWindow, "DirectDraw Init Failed", "QivDirectDraw", MB_OK);
+        DestroyWindow(FullScreenState.ownerWindow);
+        return 0;
+    }
+
+    window = CreateWindowExA(0, FullScreenClass, "DDraw", WS_POPUP, 0, 0, QIV_WIDTH,
+                             FullScreenState.displayHeight, FullScreenState.ownerWindow, NULL,
+                             instance, NULL);
+    if (window == NULL) {
+        // Nothing to hand the host: give the display back and go quietly.
+        ReleaseDirectDraw();
+        DestroyWindow(FullScreenState.ownerWindow);
+        return 0;
+    }
+    FullScreenState.fullScreenWindow = window;
+    ShowWindow(window, SW_SHOW);
+
+    PostMessageA(FullScreenState.hostWindow, FullScreenState.fullScreenMessage, QIV_SHOWN,
+                 (LPARAM)window);
+    PostMessageA(FullScreenState.hostWindow, QIV_WM_STARTED, 0, 0);
+
+    accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCEL));
+    msg.wParam = 0;
+    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+        if (!TranslateAcceleratorA(window, accelerators, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+
+    DestroyWindow(window);
+    if (FullScreenState.notifyOnExit)
+        PostMessageA(FullScreenState.hostWindow, FullScreenState.fullScreenMessage, QIV_ENDED, 0);
+    return (int)msg.wParam;
+}

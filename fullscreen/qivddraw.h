@@ -1,0 +1,32 @@
+// qivddraw.h - the full-screen process: its one global record and the pieces
+// the start-up and the window procedure share.
+#ifndef QIVDDRAW_H
+#define QIVDDRAW_H
+
+#include <windows.h>
+#include <ddraw.h>
+#include "../include/korvex.h"
+
+struct FULLSCREENSTATE {
+    IDirectDraw        *directDraw;
+    IDirectDrawSurface *primary;
+    IDirectDrawSurface *backBuffer;    // part of the primary's chain: never released alone
+    HINSTANCE           instance;
+    HWND                ownerWindow;
+    HWND                fullScreenWindow;
+    HWND                hostWindow;
+    COLORREF            background;
+    UINT                fullScreenMessage;
+    DWORD               colourDepth;
+    DWORD               displayHeight;  // 400 or 480
+    DWORD               sysKeyMode;
+    int                 notifyOnExit;   // cleared by SC_CLOSE
+};
+
+extern FULLSCREENSTATE FullScreenState;
+
+int SetUpFullScreen(HINSTANCE instance);
+void ReleaseDirectDraw(void);
+LRESULT CALLBACK FullScreenWndProc(HWND, UINT, WPARAM, LPARAM);
+
+#endif

@@ -1,0 +1,105 @@
+// relay.cpp - the window procedure of both qivddraw windows: the full-screen
+// window's input goes to the host, commands are posted to it, and focus loss,
+// the leave command and SC_CLOSE end full-screen mode.
+#include "qivddraw.h"
+#include "fs_rules.h"
+
+static LRESULT SendToHost(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return SendMessageA(FullScreenState.hostWindow, message, LOWORD(wParam), lParam);
+}
+
+static void PaintBackground(HWND window)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    HBRUSH brush = CreateSolidBrush(FullScreenState.background);
+    HGDIOBJ previous = SelectObject(dc, brush);
+
+    PatBlt(dc, 0, 0, QIV_WIDTH, FullScreenState.displayHeight, PATCOPY);
+    SelectObject(dc, previous);
+    DeleteObject(brush);
+    EndPaint(window, &ps);
+}
+
+static void SystemCommand(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    PostMessageA(FullScreenState.hostWindow, WM_SYSCOMMAND, LOWORD(wParam), lParam);
+    if (LOWORD(wParam) == SC_CLOSE) {
+        // The host heard SC_CLOSE itself: no "ended" notice after this one.
+        FullScreenState.notifyOnExit = 0;
+        DestroyWindow(window);
+    }
+}
+
+LRESULT CALLBACK FullScreenWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_DESTROY:
+        ShowWindow(window, SW_HIDE);
+        BringWindowToTop(FullScreenState.hostWindow);
+        ReleaseDirectDraw();
+        PostQuitMessage(0);
+        return 0;
+
+    case WM_KILLFOCUS:
+        // Only the full-screen window's loss counts: under Wine the minimized
+        // owner holds the focus first and loses it as full-screen mode begins.
+        if (window == FullScreenState.fullScreenWindow)
+            DestroyWindow(window);
+        return 0;
+
+    case WM_PAINT:
+        PaintBackground(window);
+        return 0;
+
+    case WM_SETCURSOR:
+        SetCursor((HCURSOR)SendToHost(WM_SETCURSOR, wParam, lParam));
+        return 0;
+
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+        SendToHost(message, wParam, lParam);
+        return 0;
+
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+        if (SysKeyToDefault(FullScreenState.sysKeyMode, wParam))
+            return DefWindowProcA(window, message, wParam, lParam);
+        // Back through the loop as a plain key: the accelerators see it too.
+        PostMessageA(window, message == WM_SYSKEYDOWN ? WM_KEYDOWN : WM_KEYUP, wParam, lParam);
+        return 0;
+
+    case WM_SYSCHAR:
+        if (FullScreenState.sysKeyMode == QIV_SYSKEY_DEFAULT)
+            return DefWindowProcA(window, message, wParam, lParam);
+        SendToHost(message, wParam, lParam);
+        return 0;
+
+    case WM_COMMAND:
+        if (LOWORD(wParam) == QIV_CMD_LEAVE)
+            DestroyWindow(window);
+        else
+            SystemCommand(window, LOWORD(wParam), lParam);
+        return 0;
+
+    case WM_SYSCOMMAND:
+        SystemCommand(window, wParam, lParam);
+        return 0;
+
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+        SendToHost(message, wParam, lParam);
+        return 0;
+
+    case QIV_WM_SCROLL_QUERY:
+        return GetKeyState(VK_SCROLL) & 1;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

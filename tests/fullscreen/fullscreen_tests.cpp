@@ -1,0 +1,320 @@
+// qivddraw under Wine and Xvfb at 640x480x24: the posts at start and end, the
+// window, the background, the input relay, the commands and the refusals.
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <string.h>
+#include "testsupport.h"
+
+static UINT FullScreenMessage() { return RegisterWindowMessageA(QIV_MESSAGE_NAME); }
+
+static DEVMODEA CurrentMode()
+{
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof(mode);
+    EnumDisplaySettingsA(NULL, ENUM_CURRENT_SETTINGS, &mode);
+    return mode;
+}
+
+// One qivddraw, started for a recording host window.
+struct FullScreen {
+    HWND host;
+    HANDLE process;
+    HWND window;      // from the 118 post
+};
+
+static std::string Qivddraw(HWND host, unsigned depth, unsigned mode, unsigned height, unsigned long colour)
+{
+    char arguments[96];
+    snprintf(arguments, sizeof(arguments), " %lu %u %u %u %lu", (unsigned long)(UINT_PTR)host,
+             depth, mode, height, colour);
+    return "\"" + BinPath("qivddraw.exe") + "\"" + arguments;
+}
+
+static bool Start(FullScreen *fs, unsigned depth, unsigned mode, unsigned height, unsigned long colour)
+{
+    fs->host = CreateRecordingWindow("full-screen host");
+    ClearRecorded();
+    fs->process = StartProgram(Qivddraw(fs->host, depth, mode, height, colour));
+    Seen shown;
+    if (fs->process == NULL || !WaitRecorded(fs->host, FullScreenMessage(), 15000, &shown))
+        return false;
+    fs->window = (HWND)shown.lParam;
+    if (RecordedOf(fs->host, QIV_WM_STARTED).empty())
+        WaitRecorded(fs->host, QIV_WM_STARTED, 5000, NULL);
+    return true;
+}
+
+// Waits for qivddraw to end; returns its exit code.
+static int Finish(FullScreen *fs)
+{
+    int code = WaitProgram(fs->process, 15000);
+    KorvexPump(100);
+    return code;
+}
+
+static std::vector<UINT> EndPosts(HWND host)
+{
+    std::vector<UINT> ends;
+    for (const Seen &s : RecordedOf(host, FullScreenMessage()))
+        ends.push_back((UINT)s.wParam);
+    return ends;
+}
+
+TEST(FullScreenStart, PostsTheWindowThenStartedThenEnded)
+{
+    DEVMODEA before = CurrentMode();
+    FullScreen fs;
+    ASSERT_TRUE(Start(&fs, 32, 0, 600, RGB(255, 0, 0))) << "no 118 post";
+
+    // The two posts, in order, before anything else of qivddraw's.
+    std::vector<Seen> &log = Recorded();
+    std::vector<Seen> posts;
+    for (const Seen &s : log)
+        if (s.hwnd == fs.host && (s.message == FullScreenMessage() || s.message == QIV_WM_STARTED))
+            posts.push_back(s);
+    ASSERT_EQ(2u, posts.size());
+    EXPECT_EQ(FullScreenMessage(), posts[0].message);
+    EXPECT_EQ((WPARAM)QIV_SHOWN, posts[0].wParam);
+    EXPECT_TRUE(posts[0].posted);
+    EXPECT_EQ((UINT)QIV_WM_STARTED, posts[1].message);
+    EXPECT_EQ(0u, posts[1].wParam);
+    EXPECT_EQ(0, posts[1].lParam);
+
+    // The window: 640 by the forced height, its owner, its class.
+    RECT r;
+    GetWindowRect(fs.window, &r);
+    EXPECT_EQ(0, r.left);
+    EXPECT_EQ(0, r.top);
+    EXPECT_EQ(640, r.right - r.left);
+    EXPECT_EQ(480, r.bottom - r.top) << "600 is forced to 480";
+    char cls[32] = "";
+    GetClassNameA(fs.window, cls, sizeof(cls));
+    EXPECT_STREQ("Qiv_Full_Screen", cls);
+    EXPECT_EQ("DDraw", ControlText(fs.window));
+    EXPECT_EQ("QivDirectDraw", ControlText(GetWindow(fs.window, GW_OWNER)));
+
+    DEVMODEA during = CurrentMode();
+    EXPECT_EQ(32u, during.dmBitsPerPel);
+    EXPECT_EQ(640u, during.dmPelsWidth);
+
+    // The background fill, read back from the screen.
+    KorvexPump(300);
+    HDC screen = GetDC(NULL);
+    COLORREF pixel = GetPixel(screen, 320, 240);
+    ReleaseDC(NULL, screen);
+    EXPECT_EQ((COLORREF)RGB(255, 0, 0) & 0xF8FCF8, pixel & 0xF8FCF8) << std::hex << pixel;
+
+    // The leave command ends it, with 119 at the very end.
+    PostMessageA(fs.window, WM_COMMAND, QIV_CMD_LEAVE, 0);
+    EXPECT_EQ(0, Finish(&fs));
+    std::vector<UINT> ends = EndPosts(fs.host);
+    ASSERT_EQ(2u, ends.size());
+    EXPECT_EQ(QIV_ENDED, ends[1]);
+    DEVMODEA after = CurrentMode();
+    EXPECT_EQ(before.dmBitsPerPel, after.dmBitsPerPel) << "the display mode is back";
+    EXPECT_EQ(before.dmPelsHeight, after.dmPelsHeight);
+    DestroyWindow(fs.host);
+}
+
+// qivddraw running at 32 bits per pixel for the relay tests.
+class Relay : public ::testing::Test {
+protected:
+    FullScreen fs;
+    void StartIn(unsigned mode) { ASSERT_TRUE(Start(&fs, 32, mode, 480, 0)); }
+    void TearDown() override
+    {
+        if (fs.process != NULL && WaitForSingleObject(fs.process, 0) == WAIT_TIMEOUT) {
+            PostMessageA(fs.window, WM_COMMAND, QIV_CMD_LEAVE, 0);
+            Finish(&fs);
+        }
+        DestroyWindow(fs.host);
+    }
+    // What reached the host, sent (not posted), of message numbers first..last.
+    std::vector<Seen> Sent(UINT first, UINT last)
+    {
+        std::vector<Seen> out;
+        for (const Seen &s : Recorded())
+            if (s.hwnd == fs.host && s.message >= first && s.message <= last && !s.posted)
+                out.push_back(s);
+        return out;
+    }
+    void Settle() { KorvexPump(200); }
+};
+
+TEST_F(Relay, KeysCharactersAndMouseReachTheHost)
+{
+    StartIn(0);
+    ClearRecorded();
+    PostMessageA(fs.window, WM_CHAR, 0x12340061, 0x1E0001);
+    PostMessageA(fs.window, WM_MOUSEMOVE, 0x10001, MAKELONG(10, 20));
+    PostMessageA(fs.window, WM_LBUTTONDOWN, 1, MAKELONG(11, 21));
+    PostMessageA(fs.window, WM_RBUTTONDBLCLK, 2, MAKELONG(12, 22));
+    PostMessageA(fs.window, WM_MBUTTONDOWN, 0, 0);
+    Settle();
+    std::vector<Seen> chars = Sent(WM_CHAR, WM_CHAR);
+    ASSERT_EQ(1u, chars.size());
+    EXPECT_EQ(0x61u, chars[0].wParam) << "wParam cut to 16 bits";
+    EXPECT_EQ(0x1E0001, chars[0].lParam);
+    std::vector<Seen> mouse = Sent(WM_MOUSEMOVE, WM_MBUTTONDBLCLK);
+    ASSERT_EQ(3u, mouse.size()) << "no middle button";
+    EXPECT_EQ((UINT)WM_MOUSEMOVE, mouse[0].message);
+    EXPECT_EQ(1u, mouse[0].wParam);
+    EXPECT_EQ(MAKELONG(10, 20), mouse[0].lParam);
+    EXPECT_EQ((UINT)WM_RBUTTONDBLCLK, mouse[2].message);
+
+    RecordingCursorAnswer = LoadCursorA(NULL, (LPCSTR)IDC_CROSS);
+    DWORD_PTR answer;
+    SendMessageTimeoutA(fs.window, WM_SETCURSOR, 0xABCD0000 | LOWORD((UINT_PTR)fs.window), MAKELONG(HTCLIENT, WM_MOUSEMOVE),
+                        SMTO_NORMAL, 5000, &answer);
+    RecordingCursorAnswer = NULL;
+    std::vector<Seen> cursor = Sent(WM_SETCURSOR, WM_SETCURSOR);
+    ASSERT_FALSE(cursor.empty());
+    EXPECT_EQ(LOWORD((UINT_PTR)fs.window), cursor.back().wParam);
+}
+
+TEST_F(Relay, AltKeysInPlainMode)
+{
+    StartIn(0);
+    ClearRecorded();
+    PostMessageA(fs.window, WM_SYSKEYDOWN, 0x20041, 0x20000001);
+    PostMessageA(fs.window, WM_SYSCHAR, 'a', 0x20000001);
+    PostMessageA(fs.window, WM_SYSKEYUP, 'A', 0xE0000001);
+    PostMessageA(fs.window, WM_SYSKEYDOWN, VK_F10, 0x20000001);
+    PostMessageA(fs.window, WM_SYSKEYDOWN, VK_TAB, 0x20000001);
+    Settle();
+    std::vector<Seen> keys = Sent(WM_KEYDOWN, WM_SYSCHAR);
+    std::vector<Seen> downs = Sent(WM_KEYDOWN, WM_KEYDOWN), ups = Sent(WM_KEYUP, WM_KEYUP);
+    ASSERT_EQ(1u, downs.size()) << "back through the loop as a plain key";
+    EXPECT_EQ(0x41u, downs[0].wParam) << "high bits cleared at the host";
+    EXPECT_EQ(0x20000001, downs[0].lParam) << "context bit kept";
+    ASSERT_EQ(1u, ups.size());
+    EXPECT_EQ(0xE0000001, (DWORD)ups[0].lParam);
+    std::vector<Seen> syschars = Sent(WM_SYSCHAR, WM_SYSCHAR);
+    // Ours, and the one the loop's translation makes of the Alt key.
+    ASSERT_FALSE(syschars.empty()) << "WM_SYSCHAR goes to the host unchanged";
+    for (const Seen &c : syschars)
+        EXPECT_EQ(0x20000001, c.lParam);
+    for (const Seen &k : keys)
+        EXPECT_TRUE(k.wParam != VK_F10 && k.wParam != VK_TAB) << "never plain keys";
+}
+
+TEST_F(Relay, AltKeysInSystemKeyMode)
+{
+    StartIn(QIV_SYSKEY_DEFAULT);
+    ClearRecorded();
+    PostMessageA(fs.window, WM_SYSKEYDOWN, 'A', 0x20000001);
+    PostMessageA(fs.window, WM_SYSCHAR, 'a', 0x20000001);
+    PostMessageA(fs.window, WM_SYSKEYUP, 'A', 0xE0000001);
+    Settle();
+    EXPECT_TRUE(Sent(WM_KEYDOWN, WM_SYSDEADCHAR).empty()) << "all to the default procedure";
+    EXPECT_TRUE(IsWindow(fs.window));
+}
+
+TEST_F(Relay, CommandsArePostedToTheHost)
+{
+    StartIn(0);
+    ClearRecorded();
+    PostMessageA(fs.window, WM_KEYDOWN, VK_F5, 0x003F0001);     // accelerator F5: 15
+    PostMessageA(fs.window, WM_COMMAND, 5, 0);                  // Shift+Insert's id
+    PostMessageA(fs.window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    Settle();
+    std::vector<Seen> commands = RecordedOf(fs.host, WM_SYSCOMMAND);
+    ASSERT_EQ(3u, commands.size());
+    EXPECT_EQ(15u, commands[0].wParam);
+    EXPECT_TRUE(commands[0].posted);
+    EXPECT_EQ(5u, commands[1].wParam);
+    EXPECT_EQ(0, commands[1].lParam);
+    EXPECT_EQ((WPARAM)SC_MINIMIZE, commands[2].wParam);
+    EXPECT_TRUE(Sent(WM_KEYDOWN, WM_KEYDOWN).empty()) << "the accelerator took the key";
+    EXPECT_TRUE(IsWindow(fs.window)) << "the window stays";
+}
+
+TEST_F(Relay, CloseEndsWithoutTheEndedPost)
+{
+    // Alt+F4's accelerator command: SC_CLOSE as a WM_COMMAND id.
+    StartIn(0);
+    ClearRecorded();
+    PostMessageA(fs.window, WM_COMMAND, MAKEWPARAM(SC_CLOSE, 1), 0);
+    EXPECT_EQ(0, Finish(&fs));
+    std::vector<Seen> commands = RecordedOf(fs.host, WM_SYSCOMMAND);
+    ASSERT_EQ(1u, commands.size());
+    EXPECT_EQ((WPARAM)SC_CLOSE, commands[0].wParam);
+    EXPECT_TRUE(EndPosts(fs.host).empty()) << "no 119 after SC_CLOSE";
+    DestroyWindow(fs.host);
+
+    StartIn(0);
+    ClearRecorded();
+    PostMessageA(fs.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(0, Finish(&fs));
+    EXPECT_EQ(1u, RecordedOf(fs.host, WM_SYSCOMMAND).size());
+    EXPECT_TRUE(EndPosts(fs.host).empty());
+}
+
+TEST_F(Relay, F7AndFocusLossEnd)
+{
+    StartIn(0);
+    ClearRecorded();
+    PostMessageA(fs.window, WM_KEYDOWN, VK_F7, 0x00410001);
+    EXPECT_EQ(0, Finish(&fs));
+    EXPECT_EQ(std::vector<UINT>(1, QIV_ENDED), EndPosts(fs.host));
+    DestroyWindow(fs.host);
+
+    StartIn(0);
+    ClearRecorded();
+    SetForegroundWindow(fs.host);
+    ShowWindow(fs.host, SW_SHOW);
+    SetForegroundWindow(fs.host);
+    EXPECT_EQ(0, Finish(&fs)) << "focus loss ends full-screen mode";
+    EXPECT_EQ(std::vector<UINT>(1, QIV_ENDED), EndPosts(fs.host));
+}
+
+TEST_F(Relay, ScrollLockQuery)
+{
+    StartIn(0);
+    DWORD_PTR state = 9;
+    ASSERT_TRUE(SendMessageTimeoutA(fs.window, QIV_WM_SCROLL_QUERY, 0, 0, SMTO_NORMAL, 5000, &state));
+    EXPECT_TRUE(state == 0 || state == 1);
+    // Toggle it where qivddraw's thread sees the keys.
+    keybd_event(VK_SCROLL, 0x46, KEYEVENTF_EXTENDEDKEY, 0);
+    keybd_event(VK_SCROLL, 0x46, KEYEVENTF_KEYUP, 0);
+    Settle();
+    DWORD_PTR toggled = 9;
+    SendMessageTimeoutA(fs.window, QIV_WM_SCROLL_QUERY, 0, 0, SMTO_NORMAL, 5000, &toggled);
+    EXPECT_EQ(1 - state, toggled);
+    keybd_event(VK_SCROLL, 0x46, KEYEVENTF_EXTENDEDKEY, 0);
+    keybd_event(VK_SCROLL, 0x46, KEYEVENTF_KEYUP, 0);
+    Settle();
+}
+
+TEST(FullScreenRefusal, NoHostWindow)
+{
+    HANDLE process = StartProgram("\"" + BinPath("qivddraw.exe") + "\"");
+    ASSERT_TRUE(process != NULL);
+    HWND box = FindDialog(NULL, GetProcessId(process), 15000);
+    ASSERT_TRUE(box != NULL);
+    EXPECT_EQ("This program can only run from within another program.",
+              ControlText(GetDlgItem(box, 0xFFFF)));
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(0, WaitProgram(process, 10000));
+}
+
+TEST(FullScreenRefusal, ModeTheDisplayCannotShow)
+{
+    const unsigned cases[][2] = { { 24, 480 }, { 32, 400 } };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c[0] << " bits, height " << c[1]);
+        HWND host = CreateRecordingWindow("refused host");
+        ClearRecorded();
+        HANDLE process = StartProgram(Qivddraw(host, c[0], 0, c[1], 0));
+        ASSERT_TRUE(process != NULL);
+        HWND box = FindDialog("QivDirectDraw", GetProcessId(process), 15000);
+        ASSERT_TRUE(box != NULL) << "no failure box";
+        EXPECT_EQ("DirectDraw Init Failed", ControlText(GetDlgItem(box, 0xFFFF)));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(0, WaitProgram(process, 10000));
+        KorvexPump(100);
+        EXPECT_TRUE(RecordedOf(host, FullScreenMessage()).empty()) << "nothing posted";
+        EXPECT_TRUE(RecordedOf(host, QIV_WM_STARTED).empty());
+        DestroyWindow(host);
+    }
+}
