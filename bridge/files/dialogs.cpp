@@ -1,0 +1,128 @@
+// dialogs.cpp - the open and save dialogs and the directory selection that
+// rides on them (requests 7 and 8).  The outcome is posted to the host.
+#include "bridge.h"
+#include "dialog_rules.h"
+#include "../../res/resource.h"
+#include <commdlg.h>
+#include <stdio.h>
+#include <string.h>
+
+// The initial name the dialog shows: its long form, found in the initial
+// directory when it comes without one.
+static void PrepareInitialName(char *name, const char *directory, char *work, char *file)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search;
+
+    file[0] = '\0';
+    if (name[0] == '\0')
+        return;
+    if (LastBackslash(name) > 0) {
+        ExpandLongPath(name, file, 256);
+        return;
+    }
+    if (directory[0] != '\0') {
+        // A join too long for the buffer is cut to 255 characters.
+        snprintf(work, 256, "%s\\%s", directory, name);
+        ExpandLongPath(work, name, 256);
+    }
+    memset(&found, 0, sizeof(found));
+    search = FindFirstFileA(name, &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+        lstrcpynA(file, found.cFileName, 256);
+    } else {
+        lstrcpynA(file, name, 256);
+    }
+}
+
+// The name the host gets: the 8.3 form of an existing name; for a new one the
+// short directory and the long last component.  Without a short form, the
+// name as the dialog returned it.
+static void ConvertChosenName(const char *chosen, int selectDirectory, char *work)
+{
+    OFSTRUCT of;
+    DWORD n;
+
+    if (!selectDirectory && GetFileAttributesA(chosen) != INVALID_FILE_ATTRIBUTES) {
+        work[0] = '\0';
+        n = GetShortPathNameA(chosen, work, 256);
+        if (n > 0 && n < 256 && work[0] != '\0')
+            return;
+    } else if (!selectDirectory) {
+        HFILE file = OpenFile(chosen, &of, OF_CREATE);
+        if (file != HFILE_ERROR)
+            _lclose(file);
+        work[0] = '\0';
+        n = GetShortPathNameA(chosen, work, 256);
+        OpenFile(chosen, &of, OF_DELETE);
+        if (n > 0 && n < 256 && work[0] != '\0') {
+            int cut = LastBackslash(work), tail = LastBackslash(chosen);
+            cut = cut < 0 ? 0 : cut;
+            lstrcpynA(work + cut, chosen + (tail < 0 ? 0 : tail), 256 - cut);
+            return;
+        }
+    }
+    lstrcpynA(work, chosen, 256);
+}
+
+LRESULT RequestFileDialog(UINT code, LPARAM lParam)
+{
+    char work[256], filter[256], file[256], fileTitle[256], directory[256], name[256];
+    char extension[256];
+    OPENFILENAMEA ofn;
+    DialogFields fields;
+    HWND replyWindow = (HWND)(UINT_PTR)HIWORD(lParam);
+    int selectDirectory = 0;
+    BOOL result;
+    unsigned fileOffset, extensionOffset;
+    ATOM pathAtom, titleAtom;
+
+    memset(&ofn, 0, sizeof(ofn));
+    TakeAtomString(LOWORD(lParam), work, sizeof(work));
+    ParseDialogArguments(work, &fields);
+
+    memset(filter, 0, sizeof(filter));
+    TakeAtomString(fields.filterAtom, filter, sizeof(filter) - 1);
+    TakeAtomString(fields.directoryAtom, directory, sizeof(directory));
+    FilterFromHashes(filter);
+    TakeAtomString(fields.nameAtom, name, sizeof(name));
+
+    if (IsSelectDirectoryName(name)) {
+        selectDirectory = 1;
+        ofn.hInstance = BridgeState.instance;
+        ofn.lpTemplateName = IDD_SELECTDIR;
+        fields.flags |= OFN_ENABLETEMPLATE | OFN_LONGNAMES;
+        lstrcpynA(file, name, sizeof(file));
+    } else {
+        PrepareInitialName(name, directory, work, file);
+    }
+
+    TakeAtomString(fields.titleAtom, name, sizeof(name));
+    TakeAtomString(fields.extensionAtom, extension, sizeof(extension));
+    fileTitle[0] = '\0';
+
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    ofn.hwndOwner = (HWND)(UINT_PTR)fields.owner;
+    ofn.lpstrFilter = filter;
+    ofn.nFilterIndex = fields.filterIndex;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof(file);
+    ofn.lpstrFileTitle = fileTitle;
+    ofn.nMaxFileTitle = sizeof(fileTitle);
+    ofn.lpstrInitialDir = directory;
+    ofn.lpstrTitle = name;
+    ofn.Flags = fields.flags;
+    ofn.lpstrDefExt = extension;
+
+    result = code == KXR_OPEN_DIALOG ? GetOpenFileNameA(&ofn) : GetSaveFileNameA(&ofn);
+
+    ConvertChosenName(file, selectDirectory, work);
+    DialogOffsets(work, &fileOffset, &extensionOffset);
+    pathAtom = AtomFromString(work);
+    titleAtom = AtomFromString(fileTitle);
+    FormatDialogReply(work, sizeof(work), ofn.nFilterIndex, pathAtom, titleAtom, ofn.Flags,
+                      fileOffset, extensionOffset);
+    PostMessageA(replyWindow, WM_USER, code, MAKELPARAM(AtomFromString(work), LOWORD(result)));
+    return 0;
+}

@@ -1,0 +1,208 @@
+// The file dialogs under Wine and Xvfb, driven for real: a second thread finds
+// the dialog, reads what it shows, types a name and presses OK or Cancel.
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <string.h>
+#include "testsupport.h"
+
+static std::string Short(const std::string &path)
+{
+    char buffer[MAX_PATH] = "";
+    GetShortPathNameA(path.c_str(), buffer, sizeof(buffer));
+    return buffer;
+}
+
+// What the driver thread does with the dialog, and what it saw.
+struct Driver {
+    DWORD pid;
+    HWND request;
+    std::string type;      // typed into the name box when not empty
+    bool ok;               // OK, else Cancel
+    std::string caption, shownName;
+    bool found, nameOffDialog, directoriesVisible;
+    LRESULT nested;
+};
+
+static HWND NameBox(HWND dialog)
+{
+    // Explorer style: the edit inside the name combo box; old style: edt1.
+    HWND combo = GetDlgItem(dialog, 1148);
+    HWND edit = combo != NULL ? FindWindowExA(combo, NULL, "Edit", NULL) : NULL;
+    return edit != NULL ? edit : GetDlgItem(dialog, 1152);
+}
+
+static DWORD WINAPI Drive(void *parameter)
+{
+    Driver *d = (Driver *)parameter;
+    HWND dialog = FindDialog(NULL, d->pid, 15000);
+    d->found = dialog != NULL;
+    if (!d->found)
+        return 0;
+    Sleep(200);
+    d->caption = ControlText(dialog);
+    HWND edit = NameBox(dialog);
+    d->shownName = ControlText(edit);
+    RECT dialogRect, editRect;
+    GetWindowRect(dialog, &dialogRect);
+    GetWindowRect(edit, &editRect);
+    d->nameOffDialog = editRect.right <= dialogRect.left;
+    d->directoriesVisible = IsWindowVisible(GetDlgItem(dialog, 1121)) != FALSE;
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(d->request, WM_USER, KXR_IS_NT, 0, SMTO_NORMAL, 5000, &answer);
+    d->nested = (LRESULT)answer;
+    if (!d->type.empty())
+        SendMessageA(edit, WM_SETTEXT, 0, (LPARAM)d->type.c_str());
+    PostMessageA(dialog, WM_COMMAND, d->ok ? IDOK : IDCANCEL, 0);
+    return 0;
+}
+
+struct Reply {
+    bool arrived;
+    unsigned confirmed;
+    unsigned filterIndex, flags, fileOffset, extensionOffset;
+    std::string path, title;
+};
+
+class Dialogs : public ::testing::Test {
+protected:
+    static Bridge bridge;
+    static std::string tree, file;
+    static void SetUpTestSuite()
+    {
+        tree = MakeTempTree("kxdialog");
+        file = tree + "\\Long Document Name.txt";
+        WriteFileOfSize(file, 20);
+        ASSERT_TRUE(StartBridge(&bridge, "dialog host"));
+        bridge.link.timeout = 15000;
+    }
+    static void TearDownTestSuite()
+    {
+        EndBridge(&bridge);
+        RemoveTree(tree);
+    }
+
+    // Runs request code with the eight fields (texts made atoms here) while d
+    // drives the dialog, and reads the posted reply.
+    static Reply Run(UINT code, const char *filter, unsigned index, const char *name,
+                     const char *directory, const char *title, unsigned flags, Driver *d,
+                     bool emptyArgument = false)
+    {
+        char text[128];
+        snprintf(text, sizeof(text), "%u %u %u %u %u %u %u %u", 0u, KorvexAtom(filter), index,
+                 KorvexAtom(name), KorvexAtom(directory), KorvexAtom(title), flags, 0u);
+        d->pid = GetProcessId(bridge.link.process);
+        d->request = bridge.link.request;
+        HANDLE thread = CreateThread(NULL, 0, Drive, d, 0, NULL);
+        ClearRecorded();
+        EXPECT_EQ(0, KorvexRequest(&bridge.link, code, emptyArgument ? 0 : KorvexAtom(text),
+                                   Word(bridge.host)));
+        Reply r = {};
+        Seen seen;
+        r.arrived = WaitRecorded(bridge.host, WM_USER, 5000, &seen) && seen.wParam == code;
+        if (WaitForSingleObject(thread, 10000) != WAIT_OBJECT_0)
+            TerminateThread(thread, 1);
+        CloseHandle(thread);
+        // A dialog left open would answer the next test's search: cancel it.
+        HWND stale;
+        while ((stale = FindDialog(NULL, d->pid, 0)) != NULL) {
+            PostMessageA(stale, WM_COMMAND, IDCANCEL, 0);
+            KorvexPump(300);
+        }
+        if (!r.arrived)
+            return r;
+        EXPECT_TRUE(seen.posted);
+        r.confirmed = HIWORD(seen.lParam);
+        std::string reply = ResultText(LOWORD(seen.lParam));
+        unsigned pathAtom = 0, titleAtom = 0;
+        EXPECT_EQ(6, sscanf(reply.c_str(), "%u %u %u %u %u %u", &r.filterIndex, &pathAtom,
+                            &titleAtom, &r.flags, &r.fileOffset, &r.extensionOffset)) << reply;
+        r.path = ResultText(pathAtom);
+        r.title = ResultText(titleAtom);
+        return r;
+    }
+};
+Bridge Dialogs::bridge;
+std::string Dialogs::tree, Dialogs::file;
+
+TEST_F(Dialogs, OpenAnExistingFileGivesItsShortForm)
+{
+    Driver d = {};
+    d.type = file;
+    d.ok = true;
+    Reply r = Run(KXR_OPEN_DIALOG, "Text#*.txt#All#*.*#", 2, NULL, tree.c_str(), "Pick One", 0, &d);
+    ASSERT_TRUE(d.found) << "no dialog";
+    EXPECT_EQ("Pick One", d.caption);
+    EXPECT_EQ(1, d.nested) << "a request served while the dialog is open";
+    ASSERT_TRUE(r.arrived) << "no reply";
+    EXPECT_NE(0u, r.confirmed);
+    EXPECT_EQ(Short(file), r.path);
+    EXPECT_EQ("Long Document Name.txt", r.title);
+    EXPECT_EQ(2u, r.filterIndex);
+    size_t slash = r.path.rfind('\\');
+    EXPECT_EQ(slash + 1, r.fileOffset) << "offsets of the short text";
+    EXPECT_EQ(r.path.rfind('.') + 1, r.extensionOffset);
+}
+
+TEST_F(Dialogs, SaveANewNameKeepsItsLongLastComponent)
+{
+    Driver d = {};
+    std::string fresh = tree + "\\Brand New Document.txt";
+    d.type = fresh;
+    d.ok = true;
+    Reply r = Run(KXR_SAVE_DIALOG, "All#*.*", 1, NULL, tree.c_str(), "Save It", 0, &d);
+    ASSERT_TRUE(r.arrived);
+    EXPECT_NE(0u, r.confirmed);
+    EXPECT_EQ(Short(tree) + "\\Brand New Document.txt", r.path);
+    EXPECT_FALSE(FileExists(fresh)) << "the probe file is gone again";
+    EXPECT_EQ(Short(tree).size() + 1, r.fileOffset);
+}
+
+TEST_F(Dialogs, CancelStillReplies)
+{
+    Driver d = {};
+    d.ok = false;
+    Reply r = Run(KXR_OPEN_DIALOG, NULL, 0, NULL, NULL, NULL, 0, &d, true);
+    ASSERT_TRUE(d.found);
+    ASSERT_TRUE(r.arrived);
+    EXPECT_EQ(0u, r.confirmed) << "0 in the high word";
+    EXPECT_LE(r.filterIndex, 1u) << "Wine reports index 1 for an empty list";
+    EXPECT_EQ("<0>", r.path);
+    EXPECT_EQ(0u, r.fileOffset) << "no backslash: offset 0";
+}
+
+TEST_F(Dialogs, InitialNameFoundInTheInitialDirectory)
+{
+    Driver d = {};
+    d.ok = false;
+    Run(KXR_OPEN_DIALOG, NULL, 0, "long document name.txt", tree.c_str(), NULL, 0, &d);
+    ASSERT_TRUE(d.found);
+    EXPECT_EQ("Long Document Name.txt", d.shownName) << "the name alone, as stored";
+
+    Driver w = {};
+    w.ok = false;
+    Run(KXR_OPEN_DIALOG, NULL, 0, (tree + "\\Long*.txt").c_str(), NULL, NULL, 0, &w);
+    EXPECT_EQ(file, w.shownName) << "a pattern is replaced by its first match, in full";
+}
+
+TEST_F(Dialogs, DirectorySelection)
+{
+    const UINT codes[] = { KXR_SAVE_DIALOG, KXR_OPEN_DIALOG };
+    const char *names[] = { "IzBoR$nA.DiR", "IZBOR$NA.DIR" };
+    for (int i = 0; i < 2; i++) {
+        SCOPED_TRACE(names[i]);
+        Driver d = {};
+        d.ok = true;
+        Reply r = Run(codes[i], NULL, 0, names[i], tree.c_str(), NULL, 0, &d);
+        ASSERT_TRUE(d.found);
+        EXPECT_EQ("Select Directory", d.caption);
+        EXPECT_TRUE(d.nameOffDialog) << "the name box lies left of the dialog";
+        EXPECT_TRUE(d.directoriesVisible);
+        ASSERT_TRUE(r.arrived);
+        EXPECT_NE(0u, r.confirmed);
+        EXPECT_EQ(0x200040u, r.flags & 0x200040u);
+        ASSERT_LE(r.fileOffset, r.path.size());
+        std::string chosen = r.path.substr(0, r.fileOffset);
+        EXPECT_EQ(names[i], r.path.substr(r.fileOffset)) << r.path;
+        EXPECT_EQ('\\', chosen[chosen.size() - 1]);
+    }
+}
