@@ -1,5 +1,6 @@
 // file_rules.cpp - text and number rules of the file services.
 #include "file_rules.h"
+#include "../launch_rules.h"
 #include <stdio.h>
 #include <string.h>
 
@@ -73,20 +74,7 @@ void FormatTimeText(char *text, int size, const CalendarTime *time)
 // atoi's reading of text from position at, cut to 16 bits.
 static uint16_t FieldAt(const char *text, size_t length, size_t at)
 {
-    const char *p;
-    uint32_t value = 0;
-    int negative = 0;
-
-    if (at >= length)
-        return 0;
-    p = text + at;
-    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
-        p++;
-    if (*p == '+' || *p == '-')
-        negative = (*p++ == '-');
-    while (*p >= '0' && *p <= '9')
-        value = value * 10u + (uint32_t)(*p++ - '0');
-    return (uint16_t)(negative ? 0u - value : value);
+    return at < length ? (uint16_t)ParseDecimalHandle(text + at) : 0;
 }
 
 void ParseTimeText(const char *text, CalendarTime *time)
