@@ -25,10 +25,18 @@ struct Driver {
 
 static HWND NameBox(HWND dialog)
 {
-    // Explorer style: the edit inside the name combo box; old style: edt1.
-    HWND combo = GetDlgItem(dialog, 1148);
-    HWND edit = combo != NULL ? FindWindowExA(combo, NULL, "Edit", NULL) : NULL;
-    return edit != NULL ? edit : GetDlgItem(dialog, 1152);
+    // Explorer style: the edit inside the name box (an extended combo box
+    // holding a combo box); old style: edt1.
+    HWND box = GetDlgItem(dialog, 1148);
+    for (int depth = 0; box != NULL && depth < 3; depth++) {
+        char cls[32] = "";
+        GetClassNameA(box, cls, sizeof(cls));
+        if (lstrcmpiA(cls, "Edit") == 0)
+            return box;
+        HWND inner = FindWindowExA(box, NULL, "ComboBox", NULL);
+        box = inner != NULL ? inner : FindWindowExA(box, NULL, "Edit", NULL);
+    }
+    return GetDlgItem(dialog, 1152);
 }
 
 static DWORD WINAPI Drive(void *parameter)
@@ -181,7 +189,8 @@ TEST_F(Dialogs, InitialNameFoundInTheInitialDirectory)
     Driver w = {};
     w.ok = false;
     Run(KXR_OPEN_DIALOG, NULL, 0, (tree + "\\Long*.txt").c_str(), NULL, NULL, 0, &w);
-    EXPECT_EQ(file, w.shownName) << "a pattern is replaced by its first match, in full";
+    // The dialog shows the folder apart from the name.
+    EXPECT_EQ("Long Document Name.txt", w.shownName) << "a pattern is replaced by its first match";
 }
 
 TEST_F(Dialogs, DirectorySelection)
@@ -192,9 +201,9 @@ TEST_F(Dialogs, DirectorySelection)
         SCOPED_TRACE(names[i]);
         Driver d = {};
         d.ok = true;
-        Reply r = Run(codes[i], NULL, 0, names[i], tree.c_str(), NULL, 0, &d);
+        Reply r = Run(codes[i], NULL, 0, names[i], tree.c_str(), "Choose a Folder", 0, &d);
         ASSERT_TRUE(d.found);
-        EXPECT_EQ("Select Directory", d.caption);
+        EXPECT_EQ("Choose a Folder", d.caption);
         EXPECT_TRUE(d.nameOffDialog) << "the name box lies left of the dialog";
         EXPECT_TRUE(d.directoriesVisible);
         ASSERT_TRUE(r.arrived);
@@ -205,4 +214,53 @@ TEST_F(Dialogs, DirectorySelection)
         EXPECT_EQ(names[i], r.path.substr(r.fileOffset)) << r.path;
         EXPECT_EQ('\\', chosen[chosen.size() - 1]);
     }
+}
+
+TEST_F(Dialogs, EmptyTitleIsPassedAsAnEmptyText)
+{
+    // The host gave no title: the dialog gets a pointer to "", which replaces
+    // the template's caption as it replaces the system's default one.
+    Driver d = {};
+    d.ok = false;
+    Reply r = Run(KXR_OPEN_DIALOG, NULL, 0, "izbor$na.dir", tree.c_str(), NULL, 0, &d);
+    ASSERT_TRUE(d.found);
+    EXPECT_EQ("", d.caption);
+    EXPECT_TRUE(d.nameOffDialog);
+    ASSERT_TRUE(r.arrived);
+    EXPECT_EQ(0u, r.confirmed);
+}
+
+TEST_F(Dialogs, DefaultExtensionAndFilterWithoutTrailingHash)
+{
+    Driver d = {};
+    d.type = tree + "\\Plain Name";
+    d.ok = true;
+    char text[128];
+    ATOM extension = KorvexAtom("kxd"), filter = KorvexAtom("Anything#*.*");
+    ATOM directory = KorvexAtom(tree.c_str());
+    snprintf(text, sizeof(text), "%u %u %u %u %u %u %u %u", 0u, filter, 1u, 0u, directory, 0u, 0u,
+             (unsigned)extension);
+    d.pid = GetProcessId(bridge.link.process);
+    d.request = bridge.link.request;
+    HANDLE thread = CreateThread(NULL, 0, Drive, &d, 0, NULL);
+    ClearRecorded();
+    EXPECT_EQ(0, KorvexRequest(&bridge.link, KXR_SAVE_DIALOG, KorvexAtom(text), Word(bridge.host)));
+    Seen seen;
+    ASSERT_TRUE(WaitRecorded(bridge.host, WM_USER, 5000, &seen));
+    WaitForSingleObject(thread, 10000);
+    CloseHandle(thread);
+    // By name: the bridge's own atoms may reuse the numbers.
+    EXPECT_EQ(0, GlobalFindAtomA("kxd")) << "every atom the text names is taken";
+    EXPECT_EQ(0, GlobalFindAtomA("Anything#*.*"));
+    EXPECT_EQ(0, GlobalFindAtomA(tree.c_str()));
+    (void)filter;
+    (void)directory;
+    std::string reply = ResultText(LOWORD(seen.lParam));
+    unsigned index, pathAtom, titleAtom, flags, fileOffset, extensionOffset;
+    ASSERT_EQ(6, sscanf(reply.c_str(), "%u %u %u %u %u %u", &index, &pathAtom, &titleAtom, &flags,
+                        &fileOffset, &extensionOffset));
+    std::string path = ResultText(pathAtom);
+    ResultText(titleAtom);
+    EXPECT_EQ(Short(tree) + "\\Plain Name.kxd", path);
+    EXPECT_EQ(path.size() - 3, extensionOffset);
 }
