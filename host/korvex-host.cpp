@@ -52,8 +52,8 @@ static const Command Commands[] = {
     { "front",     KXR_TO_FRONT,       NUMBER, NONE,    ANS_NUMBER,  "front HWND          bring a window to the front" },
     { "joy",       KXR_JOYSTICK,       NUMBER, NUMBER,  ANS_NUMBER,  "joy SUBCODE ARG     joystick service" },
     { "list",      KXR_FILL_LIST,      TEXT,   LISTBOX, ANS_LIST,    "list MODEPATH       fill a list box (1, 2, 4, 6 or other mode)" },
-    { "open",      KXR_OPEN_DIALOG,    TEXT,   SELF,    ANS_DIALOG,  "open FIELDS...      open dialog (see dialog fields)" },
-    { "save",      KXR_SAVE_DIALOG,    TEXT,   SELF,    ANS_DIALOG,  "save FIELDS...      save dialog" },
+    { "open",      KXR_OPEN_DIALOG,    TEXT,   SELF,    ANS_DIALOG,  "open [filter=A#*.a] [index=N] [name=X] [dir=D] [title=T] [flags=N] [ext=E] [selectdir]" },
+    { "save",      KXR_SAVE_DIALOG,    TEXT,   SELF,    ANS_DIALOG,  "save ...            as open, the save dialog" },
 };
 
 static HWND HostWindow, ListBox;
@@ -91,7 +91,7 @@ static void PrintListing(void)
     SendMessageA(ListBox, LB_RESETCONTENT, 0, 0);
 }
 
-static int RunDialog(const Command *c, WORD low);
+static int RunDialog(const Command *c, char **words, int n);
 
 static int RunLine(char *line)
 {
@@ -130,7 +130,7 @@ static int RunLine(char *line)
     }
 
     if (c->answer == ANS_DIALOG)
-        return RunDialog(c, 0);
+        return RunDialog(c, words, n);
 
     Arg args[2] = { c->low, c->high };
     WORD *slots[2] = { &low, &high };
@@ -184,11 +184,57 @@ static int RunLine(char *line)
     return 1;
 }
 
-static int RunDialog(const Command *c, WORD low)
+// open / save: words KEY=VALUE (filter, index, name, dir, title, flags, ext)
+// and "selectdir".  The filter uses # between its parts.
+static int RunDialog(const Command *c, char **words, int n)
 {
-    (void)c;
-    (void)low;
-    printf("dialogs: not yet\n");
+    const char *filter = NULL, *name = NULL, *dir = NULL, *title = NULL, *ext = NULL;
+    uint32_t index = 0, flags = 0;
+    char text[128], reply[256], path[256], fileTitle[256];
+    MSG msg;
+
+    for (int i = 1; i < n; i++) {
+        char *eq = strchr(words[i], '=');
+        const char *value = eq ? eq + 1 : "";
+        if (eq)
+            *eq = '\0';
+        if (strcmp(words[i], "selectdir") == 0) name = KX_SELECT_DIR_NAME;
+        else if (strcmp(words[i], "filter") == 0) filter = value;
+        else if (strcmp(words[i], "name") == 0) name = value;
+        else if (strcmp(words[i], "dir") == 0) dir = value;
+        else if (strcmp(words[i], "title") == 0) title = value;
+        else if (strcmp(words[i], "ext") == 0) ext = value;
+        else if (strcmp(words[i], "index") == 0 && ParseNumber(value, &index)) continue;
+        else if (strcmp(words[i], "flags") == 0 && ParseNumber(value, &flags)) continue;
+        else {
+            printf("%s: what is %s? (filter= index= name= dir= title= flags= ext= selectdir)\n",
+                   c->name, words[i]);
+            return 0;
+        }
+    }
+    snprintf(text, sizeof(text), "%u %u %lu %u %u %u %lu %u", 0u, KorvexAtom(filter),
+             (unsigned long)index, KorvexAtom(name), KorvexAtom(dir), KorvexAtom(title),
+             (unsigned long)flags, KorvexAtom(ext));
+    DWORD saved = Link.timeout;
+    Link.timeout = 30 * 60 * 1000;     // a person is choosing
+    KorvexRequest(&Link, c->code, KorvexAtom(text), LOWORD((UINT_PTR)HostWindow));
+    Link.timeout = saved;
+    if (!KorvexWaitPosted(HostWindow, WM_USER, c->code, FALSE, 5000, &msg)) {
+        printf("%s: no reply\n", c->name);
+        return 0;
+    }
+    unsigned filterIndex = 0, pathAtom = 0, titleAtom = 0, outFlags = 0, fileOffset = 0, extOffset = 0;
+    KorvexTakeResult(LOWORD(msg.lParam), reply, sizeof(reply));
+    sscanf(reply, "%u %u %u %u %u %u", &filterIndex, &pathAtom, &titleAtom, &outFlags,
+           &fileOffset, &extOffset);
+    KorvexTakeResult((ATOM)pathAtom, path, sizeof(path));
+    KorvexTakeResult((ATOM)titleAtom, fileTitle, sizeof(fileTitle));
+    printf("%s -> %s, reply \"%s\"\n", c->name, HIWORD(msg.lParam) ? "confirmed" : "cancelled", reply);
+    printf("  path \"%s\"\n  title \"%s\"\n  filter index %u, flags 0x%08x\n", path, fileTitle,
+           filterIndex, outFlags);
+    printf("  name at %u \"%s\", extension at %u \"%s\"\n", fileOffset,
+           fileOffset <= strlen(path) ? path + fileOffset : "", extOffset,
+           extOffset <= strlen(path) ? path + extOffset : "");
     return 1;
 }
 

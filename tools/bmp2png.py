@@ -1,0 +1,34 @@
+#!/usr/bin/env python3
+"""Turns 24-bit BMP files (as dialog-shots writes them) into PNG files."""
+import struct
+import sys
+import zlib
+
+
+def convert(source, target):
+    data = open(source, 'rb').read()
+    offset = struct.unpack_from('<I', data, 10)[0]
+    width, height = struct.unpack_from('<ii', data, 18)
+    stride = (width * 3 + 3) & ~3
+    rows = []
+    for y in range(abs(height)):
+        row = y if height < 0 else abs(height) - 1 - y
+        start = offset + row * stride
+        bgr = data[start:start + width * 3]
+        rgb = bytearray(width * 3)
+        rgb[0::3], rgb[1::3], rgb[2::3] = bgr[2::3], bgr[1::3], bgr[0::3]
+        rows.append(b'\0' + bytes(rgb))
+
+    def chunk(kind, body):
+        return (struct.pack('>I', len(body)) + kind + body
+                + struct.pack('>I', zlib.crc32(kind + body) & 0xFFFFFFFF))
+
+    png = (b'\x89PNG\r\n\x1a\n'
+           + chunk(b'IHDR', struct.pack('>IIBBBBB', width, abs(height), 8, 2, 0, 0, 0))
+           + chunk(b'IDAT', zlib.compress(b''.join(rows), 9))
+           + chunk(b'IEND', b''))
+    open(target, 'wb').write(png)
+
+
+for path in sys.argv[1:]:
+    convert(path, path[:-4] + '.png')
