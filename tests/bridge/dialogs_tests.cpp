@@ -53,8 +53,16 @@ static DWORD WINAPI Drive(void *parameter)
     RECT dialogRect, editRect;
     GetWindowRect(dialog, &dialogRect);
     GetWindowRect(edit, &editRect);
+    // In the directory template the name, file list and types lie off the left.
     d->nameOffDialog = editRect.right <= dialogRect.left;
-    d->directoriesVisible = IsWindowVisible(GetDlgItem(dialog, 1121)) != FALSE;
+    for (int id : { 1120, 1136, 1089 }) {
+        RECT r;
+        HWND control = GetDlgItem(dialog, id);
+        if (control != NULL && GetWindowRect(control, &r) && r.right > dialogRect.left)
+            d->nameOffDialog = false;
+    }
+    d->directoriesVisible = IsWindowVisible(GetDlgItem(dialog, 1121)) != FALSE
+                            && IsWindowVisible(GetDlgItem(dialog, 1137)) != FALSE;
     DWORD_PTR answer = 0;
     SendMessageTimeoutA(d->request, WM_USER, KXR_IS_NT, 0, SMTO_NORMAL, 5000, &answer);
     d->nested = (LRESULT)answer;
@@ -191,6 +199,11 @@ TEST_F(Dialogs, InitialNameFoundInTheInitialDirectory)
     Run(KXR_OPEN_DIALOG, NULL, 0, (tree + "\\Long*.txt").c_str(), NULL, NULL, 0, &w);
     // The dialog shows the folder apart from the name.
     EXPECT_EQ("Long Document Name.txt", w.shownName) << "a pattern is replaced by its first match";
+
+    Driver f = {};
+    f.ok = false;
+    Run(KXR_OPEN_DIALOG, NULL, 0, Short(file).c_str(), NULL, NULL, 0, &f);
+    EXPECT_EQ("Long Document Name.txt", f.shownName) << "a full short path goes in its long form";
 }
 
 TEST_F(Dialogs, DirectorySelection)
