@@ -331,3 +331,60 @@ TEST(AtomStrings, TakeOfZeroOrDeadAtomGivesEmptyText)
     EXPECT_EQ('\0', buffer[0]) << "a dead atom reads as the empty text";
     TakeAtomString(0, NULL, 0);                 // no buffer: nothing to do
 }
+
+// ---- resources ------------------------------------------------------------------
+
+#pragma pack(push, 2)
+struct IconDirEntry {
+    BYTE width, height, colours, reserved;
+    WORD planes, bits;
+    DWORD size;
+    WORD id;
+};
+struct IconDir {
+    WORD reserved, type, count;
+    IconDirEntry entries[4];
+};
+#pragma pack(pop)
+
+static const WORD Bulgarian = 1026;
+
+TEST(Resources, MenuIconsAndTemplateInLanguage1026)
+{
+    HMODULE korvex = LoadLibraryExA(BinPath("korvex.exe").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(korvex != NULL);
+
+    HRSRC menu = FindResourceExA(korvex, (LPCSTR)RT_MENU, MAKEINTRESOURCEA(1), Bulgarian);
+    ASSERT_TRUE(menu != NULL);
+    HMENU loaded = LoadMenuIndirectA(LockResource(LoadResource(korvex, menu)));
+    ASSERT_TRUE(loaded != NULL);
+    char text[32] = "";
+    GetMenuStringA(loaded, 0, text, sizeof(text), MF_BYPOSITION);
+    EXPECT_STREQ("systray", text);
+    HMENU popup = GetSubMenu(loaded, 0);
+    ASSERT_EQ(3, GetMenuItemCount(popup));
+    EXPECT_EQ(100u, GetMenuItemID(popup, 0));
+    GetMenuStringA(popup, 0, text, sizeof(text), MF_BYPOSITION);
+    EXPECT_STREQ("Open", text);
+    EXPECT_EQ((UINT)MF_SEPARATOR, GetMenuState(popup, 1, MF_BYPOSITION) & MF_SEPARATOR);
+    EXPECT_EQ(200u, GetMenuItemID(popup, 2));
+    GetMenuStringA(popup, 2, text, sizeof(text), MF_BYPOSITION);
+    EXPECT_STREQ("Exit", text);
+    DestroyMenu(loaded);
+
+    for (int group = 1; group <= 2; group++) {
+        SCOPED_TRACE(testing::Message() << "icon group " << group);
+        HRSRC icons = FindResourceExA(korvex, (LPCSTR)RT_GROUP_ICON, MAKEINTRESOURCEA(group), Bulgarian);
+        ASSERT_TRUE(icons != NULL);
+        const IconDir *dir = (const IconDir *)LockResource(LoadResource(korvex, icons));
+        ASSERT_EQ(2, dir->count);
+        EXPECT_EQ(32, dir->entries[0].width);
+        EXPECT_EQ(16, dir->entries[1].width);
+        for (int i = 0; i < 2; i++) {
+            EXPECT_EQ(16, dir->entries[i].colours);
+            EXPECT_EQ(4, dir->entries[i].bits);
+        }
+    }
+    EXPECT_TRUE(FindResourceExA(korvex, (LPCSTR)RT_DIALOG, "SELECTDIR", Bulgarian) != NULL);
+    FreeLibrary(korvex);
+}

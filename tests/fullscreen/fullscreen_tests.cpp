@@ -325,3 +325,34 @@ TEST(FullScreenRefusal, ModeTheDisplayCannotShow)
         DestroyWindow(host);
     }
 }
+
+TEST(FullScreenResources, AcceleratorTableInLanguage1026)
+{
+    static const struct { BYTE flags; WORD key; WORD id; } expected[30] = {
+        { 0x05, 45, 5 }, { 0x09, 45, 4 }, { 0x01, 114, 8 }, { 0x09, 114, 124 },
+        { 0x01, 115, 13 }, { 0x11, 115, 61536 }, { 0x01, 116, 15 }, { 0x01, 117, 14 },
+        { 0x01, 118, 123 }, { 0x01, 119, 3 }, { 0x09, 119, 122 }, { 0x01, 120, 11 },
+        { 0x09, 121, 17 }, { 0x01, 122, 18 }, { 0x01, 123, 7 }, { 0x11, 13, 123 },
+        { 0x09, 49, 27 }, { 0x0D, 49, 28 }, { 0x09, 50, 29 }, { 0x0D, 50, 30 },
+        { 0x09, 51, 31 }, { 0x0D, 51, 32 }, { 0x09, 52, 33 }, { 0x0D, 52, 34 },
+        { 0x09, 53, 35 }, { 0x0D, 53, 36 }, { 0x09, 54, 37 }, { 0x0D, 54, 38 },
+        { 0x09, 55, 39 }, { 0x8D, 55, 40 },
+    };
+#pragma pack(push, 2)
+    struct Entry { WORD flags, key, id, pad; };
+#pragma pack(pop)
+    HMODULE qiv = LoadLibraryExA(BinPath("qivddraw.exe").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(qiv != NULL);
+    HRSRC table = FindResourceExA(qiv, (LPCSTR)RT_ACCELERATOR, MAKEINTRESOURCEA(1), 1026);
+    ASSERT_TRUE(table != NULL);
+    ASSERT_EQ(30 * sizeof(Entry), SizeofResource(qiv, table));
+    const Entry *entries = (const Entry *)LockResource(LoadResource(qiv, table));
+    for (int i = 0; i < 30; i++) {
+        EXPECT_EQ(expected[i].flags, entries[i].flags) << "entry " << i + 1;
+        EXPECT_EQ(expected[i].key, entries[i].key) << "entry " << i + 1;
+        EXPECT_EQ(expected[i].id, entries[i].id) << "entry " << i + 1;
+    }
+    EXPECT_TRUE(FindResourceExA(qiv, (LPCSTR)RT_GROUP_ICON, MAKEINTRESOURCEA(1), 1026) == NULL)
+        << "no icon";
+    FreeLibrary(qiv);
+}
