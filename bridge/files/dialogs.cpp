@@ -44,18 +44,25 @@ static void ConvertChosenName(const char *chosen, int selectDirectory, char *wor
     OFSTRUCT of;
     DWORD n;
 
-    if (!selectDirectory && GetFileAttributesA(chosen) != INVALID_FILE_ATTRIBUTES) {
-        work[0] = '\0';
+    if (selectDirectory) {
+        lstrcpynA(work, chosen, 256);
+        return;
+    }
+    work[0] = '\0';
+    if (GetFileAttributesA(chosen) != INVALID_FILE_ATTRIBUTES) {
         n = GetShortPathNameA(chosen, work, 256);
         if (n > 0 && n < 256 && work[0] != '\0')
             return;
-    } else if (!selectDirectory) {
+    } else if (GetLastError() == ERROR_FILE_NOT_FOUND) {
+        // A short form needs the file: make it for a moment.  Only a name that
+        // surely does not exist is made, and only what we made is deleted, so
+        // no file of the user's is ever cut short or removed.
         HFILE file = OpenFile(chosen, &of, OF_CREATE);
-        if (file != HFILE_ERROR)
-            _lclose(file);
-        work[0] = '\0';
         n = GetShortPathNameA(chosen, work, 256);
-        OpenFile(chosen, &of, OF_DELETE);
+        if (file != HFILE_ERROR) {
+            _lclose(file);
+            OpenFile(chosen, &of, OF_DELETE);
+        }
         if (n > 0 && n < 256 && work[0] != '\0') {
             int cut = LastBackslash(work), tail = LastBackslash(chosen);
             cut = cut < 0 ? 0 : cut;

@@ -277,3 +277,18 @@ TEST_F(Dialogs, DefaultExtensionAndFilterWithoutTrailingHash)
     EXPECT_EQ(Short(tree) + "\\Plain Name.kxd", path);
     EXPECT_EQ(path.size() - 3, extensionOffset);
 }
+
+TEST_F(Dialogs, NameWithoutAShortFormComesBackAsChosen)
+{
+    // Cancelled over a name in a folder that does not exist: no short form
+    // can be had, so the path is the name as the dialog left it.
+    std::string missing = tree + "\\No Such Folder\\Some New Name.txt";
+    Driver d = {};
+    d.ok = false;
+    Reply r = Run(KXR_SAVE_DIALOG, NULL, 0, missing.c_str(), NULL, NULL, 0, &d);
+    ASSERT_TRUE(r.arrived);
+    EXPECT_EQ(0u, r.confirmed);
+    EXPECT_EQ(missing, r.path);
+    EXPECT_EQ(missing.rfind('\\') + 1, r.fileOffset);
+    EXPECT_FALSE(FileExists(tree + "\\No Such Folder"));
+}
