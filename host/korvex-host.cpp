@@ -59,9 +59,92 @@ static const Command Commands[] = {
 static HWND HostWindow, ListBox;
 static KORVEXLINK Link;
 
+// While qivddraw runs for us, what reaches our window is printed.
+static UINT FullScreenMessage;
+static HWND FullScreenWindow;
+static BOOL Watching;
+
 static LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (Watching) {
+        const char *name = NULL;
+        if (message == FullScreenMessage) {
+            name = wParam == QIV_SHOWN ? "shown (118)" : wParam == QIV_ENDED ? "ended (119)" : "full-screen";
+            if (wParam == QIV_SHOWN)
+                FullScreenWindow = (HWND)lParam;
+        } else if (message == QIV_WM_STARTED) {
+            name = "WM_USER+6";
+        } else if (message >= WM_KEYDOWN && message <= WM_SYSCHAR) {
+            static const char *keys[] = { "WM_KEYDOWN", "WM_KEYUP", "WM_CHAR", "WM_DEADCHAR",
+                                          "WM_SYSKEYDOWN", "WM_SYSKEYUP", "WM_SYSCHAR" };
+            name = keys[message - WM_KEYDOWN];
+        } else if (message >= WM_MOUSEMOVE && message <= WM_RBUTTONDBLCLK) {
+            name = "mouse";
+        } else if (message == WM_SYSCOMMAND) {
+            printf("  WM_SYSCOMMAND %lu\n", (unsigned long)wParam);
+            return 0;
+        } else if (message == WM_SETCURSOR) {
+            return (LRESULT)LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+        }
+        if (name != NULL)
+            printf("  %-14s message %u  wParam 0x%lx  lParam 0x%lx\n", name, message,
+                   (unsigned long)wParam, (unsigned long)lParam);
+    }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// fullscreen [DEPTH [MODE [HEIGHT [COLOUR [SECONDS]]]]]: runs qivddraw for our
+// window, prints what arrives, and leaves full-screen mode after SECONDS.
+static int RunFullScreen(char **words, int n)
+{
+    uint32_t v[5] = { 32, 0, 480, 0, 10 };
+    char path[MAX_PATH], command[MAX_PATH + 80];
+    STARTUPINFOA startup;
+    PROCESS_INFORMATION process;
+
+    for (int i = 1; i < n && i <= 5; i++)
+        if (!ParseNumber(words[i], &v[i - 1])) {
+            printf("fullscreen: %s is no number\n", words[i]);
+            return 0;
+        }
+    DWORD length = GetModuleFileNameA(NULL, path, sizeof(path));
+    char *slash = length > 0 && length < sizeof(path) ? strrchr(path, '\\') : NULL;
+    if (slash == NULL || (size_t)(slash - path) + 14 >= sizeof(path))
+        return 0;
+    strcpy(slash + 1, "qivddraw.exe");
+    snprintf(command, sizeof(command), "\"%s\" %lu %lu %lu %lu %lu", path,
+             (unsigned long)(UINT_PTR)HostWindow, (unsigned long)v[0], (unsigned long)v[1],
+             (unsigned long)v[2], (unsigned long)v[3]);
+    memset(&startup, 0, sizeof(startup));
+    startup.cb = sizeof(startup);
+    FullScreenMessage = RegisterWindowMessageA(QIV_MESSAGE_NAME);
+    FullScreenWindow = NULL;
+    Watching = TRUE;
+    if (!CreateProcessA(NULL, command, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
+        Watching = FALSE;
+        printf("fullscreen: qivddraw did not start\n");
+        return 0;
+    }
+    CloseHandle(process.hThread);
+    DWORD start = GetTickCount(), left;
+    while ((left = GetTickCount() - start) < v[4] * 1000
+           && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
+        KorvexPump(50);
+    if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+        printf("  (leaving full-screen mode)\n");
+        PostMessageA(FullScreenWindow, WM_COMMAND, QIV_CMD_LEAVE, 0);
+        for (int i = 0; i < 100 && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT; i++)
+            KorvexPump(50);
+        if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
+            TerminateProcess(process.hProcess, 255);
+    }
+    KorvexPump(100);
+    Watching = FALSE;
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hProcess);
+    printf("fullscreen -> qivddraw exit code %lu\n", (unsigned long)code);
+    return 1;
 }
 
 static void PrintListing(void)
@@ -108,8 +191,11 @@ static int RunLine(char *line)
         for (size_t i = 0; i < sizeof(Commands) / sizeof(Commands[0]); i++)
             printf("  %s\n", Commands[i].usage);
         printf("  raw CODE LOW HIGH   any request, numbers only\n");
+        printf("  fullscreen [DEPTH MODE HEIGHT COLOUR SECONDS]  run qivddraw, print what arrives\n");
         return 1;
     }
+    if (strcmp(words[0], "fullscreen") == 0)
+        return RunFullScreen(words, n);
     if (strcmp(words[0], "raw") == 0) {
         uint32_t code, lo = 0, hi = 0;
         if (n < 2 || !ParseNumber(words[1], &code)

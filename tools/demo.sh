@@ -16,4 +16,5 @@ $run build/bin/korvex-host.exe \
     "toutc 20240615120000" \
     "findfirst C:\\windows\\* 0x37" "findnext 0x37" "findend" \
     "list 4C:\\windows" \
-    "raw 33 0 0"
+    "raw 33 0 0" \
+    "fullscreen 32 0 480 0 1"

@@ -120,7 +120,12 @@ TEST(FullScreenStart, PostsTheWindowThenStartedThenEnded)
 class Relay : public ::testing::Test {
 protected:
     FullScreen fs;
-    void StartIn(unsigned mode) { ASSERT_TRUE(Start(&fs, 32, mode, 480, 0)); }
+    DEVMODEA before;
+    void StartIn(unsigned mode)
+    {
+        before = CurrentMode();
+        ASSERT_TRUE(Start(&fs, 32, mode, 480, 0));
+    }
     void TearDown() override
     {
         if (fs.process != NULL && WaitForSingleObject(fs.process, 0) == WAIT_TIMEOUT) {
@@ -128,6 +133,11 @@ protected:
             Finish(&fs);
         }
         DestroyWindow(fs.host);
+        // However it ended, the desktop has its mode back.
+        DEVMODEA after = CurrentMode();
+        EXPECT_EQ(before.dmBitsPerPel, after.dmBitsPerPel);
+        EXPECT_EQ(before.dmPelsWidth, after.dmPelsWidth);
+        EXPECT_EQ(before.dmPelsHeight, after.dmPelsHeight);
     }
     // What reached the host, sent (not posted), of message numbers first..last.
     std::vector<Seen> Sent(UINT first, UINT last)
@@ -308,6 +318,7 @@ TEST(FullScreenRefusal, NoHostWindow)
 TEST(FullScreenRefusal, ModeTheDisplayCannotShow)
 {
     const unsigned cases[][2] = { { 24, 480 }, { 32, 400 } };
+    DEVMODEA before = CurrentMode();
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << c[0] << " bits, height " << c[1]);
         HWND host = CreateRecordingWindow("refused host");
@@ -322,6 +333,7 @@ TEST(FullScreenRefusal, ModeTheDisplayCannotShow)
         KorvexPump(100);
         EXPECT_TRUE(RecordedOf(host, FullScreenMessage()).empty()) << "nothing posted";
         EXPECT_TRUE(RecordedOf(host, QIV_WM_STARTED).empty());
+        EXPECT_EQ(before.dmBitsPerPel, CurrentMode().dmBitsPerPel) << "the mode is unchanged";
         DestroyWindow(host);
     }
 }
