@@ -48,6 +48,8 @@ LRESULT RequestFileInfo(LPARAM lParam);
 LRESULT RequestRemoveDir(LPARAM lParam);
 LRESULT RequestTimeConvert(UINT code, LPARAM lParam);
 char *FormatFileTime(const FILETIME *time, char *buffer);
+struct CalendarTime;
+int LocalCalendar(const FILETIME *time, CalendarTime *fields);  // 0: cannot convert
 // files/listings.cpp
 LRESULT RequestFindFirst(LPARAM lParam);
 LRESULT RequestFindNext(LPARAM lParam);

@@ -15,19 +15,26 @@ static void ToCalendar(const SYSTEMTIME *st, CalendarTime *time)
     time->second = st->wSecond;
 }
 
-char *FormatFileTime(const FILETIME *time, char *buffer)
+int LocalCalendar(const FILETIME *time, CalendarTime *fields)
 {
     FILETIME local;
     SYSTEMTIME st;
+
+    if (!FileTimeToLocalFileTime(time, &local) || !FileTimeToSystemTime(&local, &st))
+        return 0;
+    ToCalendar(&st, fields);
+    return 1;
+}
+
+char *FormatFileTime(const FILETIME *time, char *buffer)
+{
     CalendarTime fields;
 
     // The file system keeps no such time; nor is there one when it cannot be read.
-    if ((time->dwLowDateTime == 0 && time->dwHighDateTime == 0)
-        || !FileTimeToLocalFileTime(time, &local) || !FileTimeToSystemTime(&local, &st)) {
+    if ((time->dwLowDateTime == 0 && time->dwHighDateTime == 0) || !LocalCalendar(time, &fields)) {
         strcpy(buffer, "*");
         return buffer;
     }
-    ToCalendar(&st, &fields);
     FormatTimeText(buffer, 15, &fields);
     return buffer;
 }

@@ -58,19 +58,9 @@ LRESULT RequestFindEnd(void)
 // Packed local time of a file time; 0 when it cannot be converted.
 static uint32_t PackedTime(const FILETIME *time)
 {
-    FILETIME local;
-    SYSTEMTIME st;
     CalendarTime fields;
 
-    if (!FileTimeToLocalFileTime(time, &local) || !FileTimeToSystemTime(&local, &st))
-        return 0;
-    fields.year = st.wYear;
-    fields.month = st.wMonth;
-    fields.day = st.wDay;
-    fields.hour = st.wHour;
-    fields.minute = st.wMinute;
-    fields.second = st.wSecond;
-    return PackTimeStamp(&fields);
+    return LocalCalendar(time, &fields) ? PackTimeStamp(&fields) : 0;
 }
 
 static void AddLine(HWND listBox, const char *line)
