@@ -81,8 +81,17 @@ TEST_F(Desktop, ReadGivesTextUpToTheFirstZero)
     EXPECT_EQ("the default", ResultText(Two(KXR_REG_READ, "cSoftware\\KorvexTest", NULL)));
     EXPECT_EQ("<0>", ResultText(Two(KXR_REG_READ, "CSoftware\\KorvexTest", "Missing")));
     EXPECT_EQ("<0>", ResultText(Two(KXR_REG_READ, "CSoftware\\No Such Key", "One")));
-    // Another root, in lower case.
-    EXPECT_NE("<none>", ResultText(Two(KXR_REG_READ, "lSoftware", NULL)));
+    // Another root, in lower case: the same text as our own read of it.
+    char version[256] = "";
+    DWORD size = sizeof(version);
+    HKEY machine;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion",
+                                           0, KEY_READ, &machine));
+    RegQueryValueExA(machine, "CurrentVersion", NULL, NULL, (BYTE *)version, &size);
+    RegCloseKey(machine);
+    ASSERT_NE('\0', version[0]);
+    EXPECT_EQ(version, ResultText(Two(KXR_REG_READ, "lSoftware\\Microsoft\\Windows NT\\CurrentVersion",
+                                      "CurrentVersion")));
 }
 
 TEST_F(Desktop, DeleteKeyAndUnknownRoots)
