@@ -57,6 +57,18 @@ const char *ListingName(const char *longName, const char *shortName)
     return strlen(longName) <= LISTING_NAME_MAX ? longName : shortName;
 }
 
+const char *ServerListingName(const char *remoteName)
+{
+    size_t length = strlen(remoteName);
+    return remoteName + (length >= 2 ? 2 : length);
+}
+
+const char *ShareListingName(const char *remoteName, size_t parentLength)
+{
+    size_t length = strlen(remoteName);
+    return remoteName + (length > parentLength ? parentLength + 1 : length);
+}
+
 int ListingWanted(char mode, int isDirectory, const char *name,
                   uint32_t sizeLow, uint32_t sizeHigh)
 {

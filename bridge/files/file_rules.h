@@ -4,6 +4,7 @@
 #ifndef KORVEX_FILE_RULES_H
 #define KORVEX_FILE_RULES_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 // Calendar fields of a time, as the time text and the packed stamps use them.
@@ -42,6 +43,12 @@ int FormatListingLine(char *line, int size, unsigned kind, unsigned access,
 // The name a directory listing shows: the long name up to 64 characters,
 // else the short one.
 const char *ListingName(const char *longName, const char *shortName);
+
+// The name a network listing shows: a server's remote name without its two
+// leading backslashes, a share's after its parent's name and the backslash.
+// Never points past the remote name's end.
+const char *ServerListingName(const char *remoteName);
+const char *ShareListingName(const char *remoteName, size_t parentLength);
 
 // Whether a directory listing with this mode character lists the entry.
 int ListingWanted(char mode, int isDirectory, const char *name,

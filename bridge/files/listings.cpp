@@ -109,12 +109,11 @@ static int ListNetworkResources(HWND listBox, NETRESOURCEA *parent, DWORD usage)
     for (DWORD i = 0; i < count; i++) {
         NETRESOURCEA *entry = &entries[i];
         const char *remote = entry->lpRemoteName ? entry->lpRemoteName : "";
-        size_t length = strlen(remote);
 
         if (entry->dwDisplayType == RESOURCEDISPLAYTYPE_SERVER)
-            AddNetworkLine(listBox, length >= 2 ? remote + 2 : "");
+            AddNetworkLine(listBox, ServerListingName(remote));
         else if (entry->dwDisplayType == RESOURCEDISPLAYTYPE_SHARE)
-            AddNetworkLine(listBox, length > parentLength ? remote + parentLength + 1 : "");
+            AddNetworkLine(listBox, ShareListingName(remote, parentLength));
         else if (entry->dwUsage & RESOURCEUSAGE_CONTAINER)
             ListNetworkResources(listBox, entry, usage);
     }

@@ -108,6 +108,18 @@ TEST(ListingName, LongUpTo64)
     EXPECT_STREQ("BBBB~1", ListingName(n65.c_str(), "BBBB~1"));
 }
 
+TEST(NetworkListingNames, ServersAndShares)
+{
+    EXPECT_STREQ("SERVER", ServerListingName("\\\\SERVER"));
+    EXPECT_STREQ("DATA", ShareListingName("\\\\SERVER\\DATA", strlen("\\\\SERVER")));
+    EXPECT_STREQ("\\SERVER\\DATA", ShareListingName("\\\\SERVER\\DATA", 0)) << "no parent name";
+    // Names shorter than they should be never point past their end.
+    EXPECT_STREQ("", ServerListingName("\\"));
+    EXPECT_STREQ("", ServerListingName(""));
+    EXPECT_STREQ("", ShareListingName("\\\\SRV", 20));
+    EXPECT_STREQ("", ShareListingName("\\\\SRV", 5));
+}
+
 TEST(ListingWanted, ModesAndLimits)
 {
     EXPECT_FALSE(ListingWanted('0', 1, ".", 0, 0));
