@@ -8,18 +8,15 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok ins
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
-    fresh_arch=1
 fi
 
-for p in g++-mingw-w64-i686 wine wine32:i386 xvfb cmake googletest xauth; do
+for p in g++-mingw-w64-i686 wine wine32:i386 xvfb xauth cmake make googletest; do
     have "$p" || need="$need $p"
 done
 
-if [ -n "$need" ] || [ -n "${fresh_arch:-}" ]; then
-    if [ -n "$need" ]; then
-        echo "setup: installing$need"
-        export DEBIAN_FRONTEND=noninteractive
-        apt-get update -qq
-        apt-get install -y -qq --no-install-recommends $need >/dev/null
-    fi
+if [ -n "$need" ]; then
+    echo "setup: installing$need"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends $need >/dev/null
 fi
