@@ -107,11 +107,8 @@ static int RunFullScreen(char **words, int n)
             printf("fullscreen: %s is no number\n", words[i]);
             return 0;
         }
-    DWORD length = GetModuleFileNameA(NULL, path, sizeof(path));
-    char *slash = length > 0 && length < sizeof(path) ? strrchr(path, '\\') : NULL;
-    if (slash == NULL || (size_t)(slash - path) + 14 >= sizeof(path))
+    if (!KorvexProgramPath("qivddraw.exe", path, sizeof(path)))
         return 0;
-    strcpy(slash + 1, "qivddraw.exe");
     snprintf(command, sizeof(command), "\"%s\" %lu %lu %lu %lu %lu", path,
              (unsigned long)(UINT_PTR)HostWindow, (unsigned long)v[0], (unsigned long)v[1],
              (unsigned long)v[2], (unsigned long)v[3]);
@@ -126,8 +123,8 @@ static int RunFullScreen(char **words, int n)
         return 0;
     }
     CloseHandle(process.hThread);
-    DWORD start = GetTickCount(), left;
-    while ((left = GetTickCount() - start) < v[4] * 1000
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < v[4] * 1000
            && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
         KorvexPump(50);
     if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {

@@ -50,6 +50,20 @@ void KorvexPump(DWORD ms)
     }
 }
 
+BOOL KorvexProgramPath(const char *program, char *path, int size)
+{
+    DWORD n = GetModuleFileNameA(NULL, path, (DWORD)size);
+    char *slash;
+
+    if (n == 0 || (int)n >= size)
+        return FALSE;
+    slash = strrchr(path, '\\');
+    if (slash == NULL || (slash - path) + 1 + (int)strlen(program) >= size)
+        return FALSE;
+    strcpy(slash + 1, program);
+    return TRUE;
+}
+
 BOOL KorvexStart(KORVEXLINK *link, HWND host, const char *exe, int show, DWORD timeout)
 {
     char path[MAX_PATH];
@@ -63,14 +77,8 @@ BOOL KorvexStart(KORVEXLINK *link, HWND host, const char *exe, int show, DWORD t
     link->timeout = 30000;
 
     if (exe == NULL) {
-        DWORD n = GetModuleFileNameA(NULL, path, sizeof(path));
-        char *slash;
-        if (n == 0 || n >= sizeof(path))
+        if (!KorvexProgramPath("korvex.exe", path, sizeof(path)))
             return FALSE;
-        slash = strrchr(path, '\\');
-        if (slash == NULL || (size_t)(slash - path) + 12 >= sizeof(path))
-            return FALSE;
-        strcpy(slash + 1, "korvex.exe");
         exe = path;
     }
     if (strlen(exe) >= MAX_PATH)

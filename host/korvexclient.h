@@ -22,6 +22,10 @@ typedef struct KORVEXLINK {
     BOOL   timedOut;   /* set when a send ran into the bound */
 } KORVEXLINK;
 
+/* The path of program in this program's own folder.  FALSE when it does not
+   fit in size characters. */
+BOOL KorvexProgramPath(const char *program, char *path, int size);
+
 /* Starts exe (NULL: korvex.exe beside this program) with the host window in
    decimal and the show state show, and waits up to timeout ms for the ready
    notice.  FALSE when the bridge did not start or did not announce itself; the

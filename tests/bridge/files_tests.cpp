@@ -407,6 +407,8 @@ protected:
         std::set<std::string> names;
         WIN32_FIND_DATAA d;
         HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &d);
+        if (h == INVALID_HANDLE_VALUE)
+            return names;
         do {
             bool isDir = (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
             if (FilterAccepts(d.dwFileAttributes, filter))
