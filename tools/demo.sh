@@ -7,6 +7,8 @@ sh tools/setup.sh
 cmake --preset default >/dev/null
 cmake --build --preset default
 run=build/wine-run.sh
+# A kernel without 32-bit programs runs the tour in a virtual machine.
+sh tools/runs32.sh || run="sh tools/vm-run.sh $run"
 $run build/bin/korvex-host.exe \
     "isnt" \
     "long C:\\windows\\system32" \

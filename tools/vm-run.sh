@@ -1,0 +1,105 @@
+#!/bin/sh
+# Runs a command inside a small virtual machine that sees this machine's whole
+# file system, for kernels that cannot run 32-bit programs (Wine runs Windows
+# programs of 32 bits as Linux programs of 32 bits).  The machine boots
+# Debian's own kernel with a busybox initramfs, mounts our root read-write
+# over 9p, and runs the command there in this folder; its exit code comes back.
+#
+#   tools/vm-run.sh COMMAND [ARGS...]
+#
+# Everything it needs (qemu, busybox, the kernel package) is put in place by
+# tools/setup.sh.  The kernel and initramfs are kept in build/vm.
+set -eu
+here=$(cd "$(dirname "$0")/.." && pwd)
+vm="$here/build/vm"
+mkdir -p "$vm"
+
+kernel_ready() { [ -f "$vm/vmlinuz" ] && [ -f "$vm/initrd.gz" ]; }
+
+if ! kernel_ready; then
+    package=$(apt-cache depends linux-image-amd64 2>/dev/null |
+              awk '/Depends: linux-image-[0-9]/ { print $2; exit }')
+    [ -n "$package" ] || { echo "vm-run: no kernel package found (apt-get update?)" >&2; exit 1; }
+    rm -rf "$vm/kernel" "$vm/root"
+    mkdir -p "$vm/kernel" "$vm/root/bin" "$vm/root/mod" "$vm/root/proc" "$vm/root/sys" \
+             "$vm/root/dev" "$vm/root/mnt"
+    (cd "$vm/kernel" && apt-get download "$package" >/dev/null 2>&1 &&
+     dpkg-deb -x ./*.deb x) || { echo "vm-run: cannot fetch $package" >&2; exit 1; }
+    cp "$vm"/kernel/x/boot/vmlinuz-* "$vm/vmlinuz.new"
+    # The 9p file system over virtio, and a virtio disk for Wine's prefix.
+    modules="virtio virtio_ring virtio_pci_modern_dev virtio_pci_legacy_dev virtio_pci netfs fscache 9pnet 9pnet_virtio 9p crc16 crc32c_generic mbcache jbd2 ext4 virtio_blk"
+    for m in $modules; do
+        f=$(find "$vm/kernel/x/lib/modules" -name "$m.ko" | head -n 1)
+        [ -n "$f" ] || { echo "vm-run: module $m missing from $package" >&2; exit 1; }
+        cp "$f" "$vm/root/mod/"
+    done
+    echo "$modules" > "$vm/root/mod/order"
+    cp /bin/busybox "$vm/root/bin/busybox"
+    cat > "$vm/root/init" <<'EOF'
+#!/bin/busybox sh
+b=/bin/busybox
+$b mount -t proc proc /proc
+$b mount -t sysfs sys /sys
+$b mount -t devtmpfs dev /dev
+# Modules that need another come out in later rounds.
+left=$($b cat /mod/order)
+for round in 1 2 3 4; do
+    again=""
+    for m in $left; do $b insmod /mod/$m.ko 2>/dev/null || again="$again $m"; done
+    left=$again
+done
+[ -z "$left" ] || echo "vm: cannot load$left"
+$b mount -t 9p -o trans=virtio,version=9p2000.L,msize=524288,cache=loose hostroot /mnt ||
+    echo "vm: cannot mount the host's root"
+for d in proc sys dev; do $b mount --bind /$d /mnt/$d; done
+$b mount -t devpts devpts /mnt/dev/pts 2>/dev/null
+$b mount -t tmpfs tmp /mnt/tmp
+$b mount -t tmpfs run /mnt/run
+$b mount -t tmpfs shm /mnt/dev/shm 2>/dev/null
+job=$($b sed -n 's/.*kxjob=\([^ ]*\).*/\1/p' /proc/cmdline)
+$b chroot /mnt /bin/sh "$job"
+$b sync
+$b poweroff -f
+EOF
+    chmod +x "$vm/root/init"
+    (cd "$vm/root" && find . | cpio -o -H newc 2>/dev/null | gzip -1) > "$vm/initrd.gz"
+    mv "$vm/vmlinuz.new" "$vm/vmlinuz"
+    rm -rf "$vm/kernel"
+fi
+
+# The job: this folder, a plain environment, the command, its exit code.
+job="$vm/job.sh"
+status="$vm/status"
+rm -f "$status"
+{
+    echo "export PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin"
+    echo "export HOME=/root LANG=C.UTF-8 TERM=dumb"
+    [ -n "${CI:-}" ] && echo "export CI=$CI"
+    [ -n "${KORVEX_TIMEOUT:-}" ] && echo "export KORVEX_TIMEOUT=$KORVEX_TIMEOUT"
+    # Wine's prefix lives on a disk of its own: made over 9p its first start
+    # takes minutes, and in memory it would lose the DOS attributes that Wine
+    # keeps in extended attributes.
+    echo "mkdir -p '$here/build/wineprefix' && mount /dev/vda '$here/build/wineprefix'"
+    echo "cd '$(pwd)'"
+    printf '%s' "exec </dev/null; (" 
+    for a in "$@"; do printf " '%s'" "$(printf '%s' "$a" | sed "s/'/'\\\\''/g")"; done
+    echo " ) >/dev/console 2>&1"
+    echo "echo \$? > '$status'"
+} > "$job"
+
+# A fresh disk for the prefix each run (sparse: it takes what Wine writes).
+rm -f "$vm/prefix.img"
+truncate -s 8G "$vm/prefix.img"
+mkfs.ext4 -q -F "$vm/prefix.img"
+
+memory=$(awk '/MemTotal/ { m = int($2 / 1024 / 2); print (m > 8192 ? 8192 : m) }' /proc/meminfo)
+timeout -k 10 "${KORVEX_VM_TIMEOUT:-4800}" \
+    qemu-system-x86_64 -machine q35 -m "$memory" -smp "$(nproc)" -accel tcg,thread=multi \
+        -display none -vga none -serial stdio -monitor none -no-reboot -nodefaults \
+        -kernel "$vm/vmlinuz" -initrd "$vm/initrd.gz" \
+        -append "console=ttyS0 quiet loglevel=0 panic=-1 kxjob=$job" \
+        -drive file="$vm/prefix.img",if=virtio,format=raw,cache=unsafe \
+        -virtfs local,path=/,mount_tag=hostroot,security_model=passthrough,id=root,multidevs=remap \
+        </dev/null | sed -u 's/\r$//'
+[ -f "$status" ] || { echo "vm-run: the machine ended without an exit code" >&2; exit 1; }
+exit "$(cat "$status")"
