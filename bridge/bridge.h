@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <mmsystem.h>
+#include <commdlg.h>
+#include <winnetwk.h>
 #include "../include/korvex.h"
 
 // The process's one global record.  Everything else lives in a request.
@@ -28,8 +30,53 @@ void TakeAtomString(ATOM atom, char *buffer, int size);
 ATOM AtomFromString(const char *text);
 LRESULT CALLBACK BridgeWndProc(HWND, UINT, WPARAM, LPARAM);
 
+// A window word from the host, widened with zeros.  0xFFFF would widen to the
+// broadcast handle, which reaches every top-level window: it names no window.
+HWND HostWindow(WORD word);
+
 // main.cpp
 ATOM RegisterBridgeClass(void);
+
+// ondemand.cpp: functions of the libraries that only some requests need,
+// looked up on first use.  NULL when they cannot be had.
+enum {
+    OD_GETOPENFILENAME, OD_GETSAVEFILENAME,
+    OD_SHELLNOTIFYICON,
+    OD_WNETOPENENUM, OD_WNETENUMRESOURCE, OD_WNETCLOSEENUM,
+    OD_WNETCONNECTIONDIALOG, OD_WNETDISCONNECTDIALOG,
+    OD_JOYGETDEVCAPS, OD_JOYSETCAPTURE, OD_JOYRELEASECAPTURE, OD_JOYGETTHRESHOLD,
+    OD_JOYSETTHRESHOLD,
+    OD_REGOPENKEYEX, OD_REGQUERYVALUEEX, OD_REGCREATEKEYEX, OD_REGSETVALUEEX,
+    OD_REGDELETEKEY, OD_REGCLOSEKEY,
+    OD_COUNT
+};
+typedef void (*OnDemandProc)(void);
+OnDemandProc OnDemand(int function);
+void SetOnDemand(int function, OnDemandProc address);  // tests put their own calls here
+BOOL OnDemandLoaded(int function);
+// The calls themselves: each answers as its own failure without its library.
+BOOL OdGetOpenFileName(OPENFILENAMEA *ofn);
+BOOL OdGetSaveFileName(OPENFILENAMEA *ofn);
+BOOL OdShellNotifyIcon(DWORD operation, NOTIFYICONDATAA *icon);
+DWORD OdWNetOpenEnum(DWORD scope, DWORD type, DWORD usage, NETRESOURCEA *parent, HANDLE *handle);
+DWORD OdWNetEnumResource(HANDLE handle, DWORD *count, void *buffer, DWORD *size);
+DWORD OdWNetCloseEnum(HANDLE handle);
+DWORD OdWNetConnectionDialog(HWND owner, DWORD type);
+DWORD OdWNetDisconnectDialog(HWND owner, DWORD type);
+MMRESULT OdJoyGetDevCaps(UINT_PTR id, JOYCAPSA *caps, UINT size);
+MMRESULT OdJoySetCapture(HWND window, UINT id, UINT period, BOOL changed);
+MMRESULT OdJoyReleaseCapture(UINT id);
+MMRESULT OdJoyGetThreshold(UINT id, UINT *threshold);
+MMRESULT OdJoySetThreshold(UINT id, UINT threshold);
+LONG OdRegOpenKeyEx(HKEY root, const char *path, DWORD options, REGSAM access, HKEY *key);
+LONG OdRegQueryValueEx(HKEY key, const char *name, DWORD *reserved, DWORD *type, BYTE *data,
+                       DWORD *size);
+LONG OdRegCreateKeyEx(HKEY root, const char *path, DWORD reserved, char *cls, DWORD options,
+                      REGSAM access, SECURITY_ATTRIBUTES *security, HKEY *key, DWORD *disposition);
+LONG OdRegSetValueEx(HKEY key, const char *name, DWORD reserved, DWORD type, const BYTE *data,
+                     DWORD size);
+LONG OdRegDeleteKey(HKEY key, const char *subKey);
+LONG OdRegCloseKey(HKEY key);
 
 // Request functions: each takes the request's lParam and returns its result.
 // files/paths.cpp
@@ -47,7 +94,7 @@ LRESULT RequestCreateFile(LPARAM lParam);
 LRESULT RequestFileInfo(LPARAM lParam);
 LRESULT RequestRemoveDir(LPARAM lParam);
 LRESULT RequestTimeConvert(UINT code, LPARAM lParam);
-char *FormatFileTime(const FILETIME *time, char *buffer);
+char *FormatFileTime(const FILETIME *time, char *buffer, int size);
 struct CalendarTime;
 int LocalCalendar(const FILETIME *time, CalendarTime *fields);  // 0: cannot convert
 // files/listings.cpp

@@ -25,6 +25,11 @@ void TakeAtomString(ATOM atom, char *buffer, int size)
     GlobalDeleteAtom(atom);
 }
 
+HWND HostWindow(WORD word)
+{
+    return word == 0xFFFF ? NULL : (HWND)(UINT_PTR)word;
+}
+
 ATOM AtomFromString(const char *text)
 {
     char cut[256];

@@ -2,21 +2,6 @@
 #include "launch_rules.h"
 #include <string.h>
 
-uint32_t ParseDecimalHandle(const char *text)
-{
-    const char *p = text;
-    uint32_t value = 0;
-    int negative = 0;
-
-    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
-        p++;
-    if (*p == '+' || *p == '-')
-        negative = (*p++ == '-');
-    while (*p >= '0' && *p <= '9')
-        value = value * 10u + (uint32_t)(*p++ - '0');
-    return negative ? 0u - value : value;
-}
-
 int TrimTrailingBlanks(char *command)
 {
     int length = (int)strlen(command);

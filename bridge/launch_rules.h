@@ -2,14 +2,10 @@
 #ifndef KORVEX_LAUNCH_RULES_H
 #define KORVEX_LAUNCH_RULES_H
 
-#include <stdint.h>
+#include "../shared/cmdline_rules.h"
 
 // Size of the launcher's command buffer, terminator included.
 enum { LAUNCH_COMMAND_SIZE = 1024 };
-
-// Reads a signed decimal the way the C library's atol does (white space, sign,
-// digits up to the first other character; none gives 0), wrapping at 32 bits.
-uint32_t ParseDecimalHandle(const char *text);
 
 // Drops trailing blanks (spaces only; a tab stays).  Returns the new length.
 int TrimTrailingBlanks(char *command);

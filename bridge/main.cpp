@@ -63,15 +63,18 @@ ATOM RegisterBridgeClass(void)
     return RegisterClassA(&wc);
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int show)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR startupArguments, int show)
 {
     HWND host, window;
     MSG msg;
+    const char *arguments;
 
     (void)previous;
+    (void)startupArguments;
     BridgeState.instance = instance;
-    if (arguments == NULL)
-        arguments = (LPSTR)"";
+    // The start-up code's text keeps leading blanks and loses what follows a
+    // quoted name with no blank after it: read the command line ourselves.
+    arguments = ArgumentText(GetCommandLineA());
 
     if (strncmp(arguments, KX_LAUNCH_PREFIX, 3) == 0)
         return RunLauncher(arguments + 3);

@@ -2,7 +2,7 @@
 // exclusive full-screen mode, the full-screen window and the message loop.
 #include "qivddraw.h"
 #include "fs_rules.h"
-#include "../bridge/launch_rules.h"
+#include "../shared/cmdline_rules.h"
 #include "../res/resource.h"
 #include <string.h>
 
@@ -70,8 +70,9 @@ int SetUpFullScreen(HINSTANCE instance)
     return 1;
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int show)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR startupArguments, int show)
 {
+    const char *arguments;
     FullScreenCommand command;
     HWND window;
     HACCEL accelerators;
@@ -79,8 +80,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int 
 
     (void)previous;
     (void)show;     // both windows have fixed show commands
-    if (arguments == NULL)
-        arguments = (LPSTR)"";
+    (void)startupArguments;
+    // Our own reading of the command line, as korvex does.
+    arguments = ArgumentText(GetCommandLineA());
 
     if (!IsWindow((HWND)(UINT_PTR)ParseDecimalHandle(arguments))) {
         MessageBoxA(NULL, "This program can only run from within another program.", NULL,

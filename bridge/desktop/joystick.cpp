@@ -16,18 +16,18 @@ LRESULT RequestJoystick(LPARAM lParam)
     switch (LOWORD(lParam)) {
     case KXJ_CAPS:
         BridgeState.joyScale = argument;
-        return joyGetDevCapsA(JOYSTICKID1, &BridgeState.joyCaps, sizeof(BridgeState.joyCaps));
+        return OdJoyGetDevCaps(JOYSTICKID1, &BridgeState.joyCaps, sizeof(BridgeState.joyCaps));
     case KXJ_CAPTURE:
-        BridgeState.targetWindow = (HWND)(UINT_PTR)argument;
-        return joySetCapture(BridgeState.requestWindow, JOYSTICKID1, 55, TRUE);
+        BridgeState.targetWindow = HostWindow(argument);
+        return OdJoySetCapture(BridgeState.requestWindow, JOYSTICKID1, 55, TRUE);
     case KXJ_RELEASE:
-        return joyReleaseCapture(JOYSTICKID1);
+        return OdJoyReleaseCapture(JOYSTICKID1);
     case KXJ_SAVE_THRESHOLD:
-        joyGetThreshold(JOYSTICKID1, (UINT *)&BridgeState.joyThreshold);
+        OdJoyGetThreshold(JOYSTICKID1, (UINT *)&BridgeState.joyThreshold);
         return 0;
     case KXJ_SET_THRESHOLD: {
         JoyRange range = Range();
-        joySetThreshold(JOYSTICKID1, argument == 1 ? DerivedJoyThreshold(&range)
+        OdJoySetThreshold(JOYSTICKID1, argument == 1 ? DerivedJoyThreshold(&range)
                                                    : BridgeState.joyThreshold);
         return 0;
     }

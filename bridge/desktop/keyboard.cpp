@@ -5,12 +5,12 @@
 
 LRESULT RequestNetDialog(LPARAM lParam)
 {
-    HWND owner = (HWND)(UINT_PTR)LOWORD(lParam);
+    HWND owner = HostWindow(LOWORD(lParam));
 
     if (HIWORD(lParam) != 0)
-        WNetConnectionDialog(owner, RESOURCETYPE_DISK);
+        OdWNetConnectionDialog(owner, RESOURCETYPE_DISK);
     else
-        WNetDisconnectDialog(owner, RESOURCETYPE_DISK);
+        OdWNetDisconnectDialog(owner, RESOURCETYPE_DISK);
     return 0;
 }
 
@@ -33,6 +33,8 @@ LRESULT RequestIsNT(void)
 
 LRESULT RequestToFront(LPARAM lParam)
 {
-    SetForegroundWindow((HWND)lParam);
+    // The whole lParam is the handle; 0xFFFF alone would be the broadcast handle.
+    if (lParam != 0xFFFF)
+        SetForegroundWindow((HWND)lParam);
     return 0;
 }

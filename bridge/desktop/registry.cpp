@@ -34,12 +34,12 @@ LRESULT RequestRegRead(LPARAM lParam)
 
     TakeAtomString(LOWORD(lParam), keyText, sizeof(keyText));
     TakeAtomString(HIWORD(lParam), name, sizeof(name));
-    if (RegOpenKeyExA(RootOf(keyText), PathOf(keyText), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (OdRegOpenKeyEx(RootOf(keyText), PathOf(keyText), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return 0;
     // A zero atom asks for the default value; an empty name is a name.
-    status = RegQueryValueExA(key, HIWORD(lParam) != 0 ? name : NULL, NULL, NULL,
+    status = OdRegQueryValueEx(key, HIWORD(lParam) != 0 ? name : NULL, NULL, NULL,
                               (LPBYTE)data, &size);
-    RegCloseKey(key);
+    OdRegCloseKey(key);
     if (status != ERROR_SUCCESS)
         return 0;
     // Every type reads as its bytes up to the first zero.
@@ -62,12 +62,12 @@ LRESULT RequestRegWrite(LPARAM lParam)
         lstrcpynA(name, bar + 1, sizeof(name));
     }
     TakeAtomString(HIWORD(lParam), data, sizeof(data));
-    if (RegCreateKeyExA(RootOf(keyText), PathOf(keyText), 0, NULL, REG_OPTION_NON_VOLATILE,
+    if (OdRegCreateKeyEx(RootOf(keyText), PathOf(keyText), 0, NULL, REG_OPTION_NON_VOLATILE,
                         KEY_WRITE, NULL, &key, NULL) != ERROR_SUCCESS)
         return 0;
-    status = RegSetValueExA(key, name[0] != '\0' ? name : NULL, 0, REG_SZ, (const BYTE *)data,
+    status = OdRegSetValueEx(key, name[0] != '\0' ? name : NULL, 0, REG_SZ, (const BYTE *)data,
                             (DWORD)strlen(data) + 1);
-    RegCloseKey(key);
+    OdRegCloseKey(key);
     return status == ERROR_SUCCESS;
 }
 
@@ -79,9 +79,9 @@ LRESULT RequestRegDeleteKey(LPARAM lParam)
 
     TakeAtomString(LOWORD(lParam), keyText, sizeof(keyText));
     TakeAtomString(HIWORD(lParam), subKey, sizeof(subKey));
-    if (RegOpenKeyExA(RootOf(keyText), PathOf(keyText), 0, KEY_WRITE, &key) != ERROR_SUCCESS)
+    if (OdRegOpenKeyEx(RootOf(keyText), PathOf(keyText), 0, KEY_WRITE, &key) != ERROR_SUCCESS)
         return 0;
-    status = RegDeleteKeyA(key, subKey);
-    RegCloseKey(key);
+    status = OdRegDeleteKey(key, subKey);
+    OdRegCloseKey(key);
     return status == ERROR_SUCCESS;
 }

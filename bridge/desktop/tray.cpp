@@ -3,17 +3,26 @@
 #include "bridge.h"
 #include "../../res/resource.h"
 
+// trayIcon.hIcon is the one icon we hold: the one the platform shows, or the
+// one whose add it refused.  Every other icon we load is destroyed, so a host
+// that trades its window back and forth does not use up our USER objects.
 static void RemoveIcon(void)
 {
     if (BridgeState.trayIcon.hWnd != NULL) {
-        Shell_NotifyIconA(NIM_DELETE, &BridgeState.trayIcon);
+        OdShellNotifyIcon(NIM_DELETE, &BridgeState.trayIcon);
         BridgeState.trayIcon.hWnd = NULL;
+    }
+    if (BridgeState.trayIcon.hIcon != NULL) {
+        DestroyIcon(BridgeState.trayIcon.hIcon);
+        BridgeState.trayIcon.hIcon = NULL;
     }
 }
 
 LRESULT RequestTrayIcon(LPARAM lParam)
 {
     NOTIFYICONDATAA *icon = &BridgeState.trayIcon;
+    HICON previous = icon->hIcon;
+    BOOL wasMarked = icon->hWnd != NULL;
 
     if (HIWORD(lParam) == 0) {
         RemoveIcon();
@@ -26,10 +35,21 @@ LRESULT RequestTrayIcon(LPARAM lParam)
                                     IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR);
     icon->uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     icon->uCallbackMessage = KX_WM_TRAYNOTIFY;
-    BridgeState.targetWindow = (HWND)(UINT_PTR)HIWORD(lParam);
+    BridgeState.targetWindow = HostWindow(HIWORD(lParam));
     TakeAtomString(LOWORD(lParam), icon->szTip, 64);
-    if (Shell_NotifyIconA(NIM_ADD, icon))
+    if (OdShellNotifyIcon(NIM_ADD, icon)) {
+        // The new icon took the place of any earlier one.
+        if (previous != NULL && previous != icon->hIcon)
+            DestroyIcon(previous);
         ShowWindow(BridgeState.targetWindow, SW_HIDE);
+    } else if (wasMarked && previous != NULL) {
+        // Refused while an icon is up: the platform still shows the earlier one.
+        if (icon->hIcon != NULL)
+            DestroyIcon(icon->hIcon);
+        icon->hIcon = previous;
+    } else if (previous != NULL && previous != icon->hIcon) {
+        DestroyIcon(previous);
+    }
     return 0;
 }
 

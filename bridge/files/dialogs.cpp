@@ -55,13 +55,14 @@ static void ConvertChosenName(const char *chosen, int selectDirectory, char *wor
             return;
     } else if (GetLastError() == ERROR_FILE_NOT_FOUND) {
         // A short form needs the file: make it for a moment.  Only a name that
-        // surely does not exist is made, and only what we made is deleted, so
-        // no file of the user's is ever cut short or removed.
+        // surely does not exist is made, and only what we made is deleted, by
+        // the full path the create reports: a delete by name would search our
+        // own folder first and take a file of the user's that has the name.
         HFILE file = OpenFile(chosen, &of, OF_CREATE);
         n = GetShortPathNameA(chosen, work, 256);
         if (file != HFILE_ERROR) {
             _lclose(file);
-            OpenFile(chosen, &of, OF_DELETE);
+            DeleteFileA(of.szPathName);
         }
         if (n > 0 && n < 256 && work[0] != '\0') {
             int cut = LastBackslash(work), tail = LastBackslash(chosen);
@@ -75,22 +76,24 @@ static void ConvertChosenName(const char *chosen, int selectDirectory, char *wor
 
 LRESULT RequestFileDialog(UINT code, LPARAM lParam)
 {
-    char work[256], filter[256], file[256], fileTitle[256], directory[256], name[256];
+    // The filter keeps room for a whole 255-character text and the two zeros
+    // that end its list.
+    char work[256], filter[258], file[256], fileTitle[256], directory[256], name[256];
     char extension[256];
     OPENFILENAMEA ofn;
     DialogFields fields;
-    HWND replyWindow = (HWND)(UINT_PTR)HIWORD(lParam);
+    HWND replyWindow = HostWindow(HIWORD(lParam));
     int selectDirectory = 0;
     BOOL result;
     unsigned fileOffset, extensionOffset;
-    ATOM pathAtom, titleAtom;
+    ATOM pathAtom, titleAtom, replyAtom;
 
     memset(&ofn, 0, sizeof(ofn));
     TakeAtomString(LOWORD(lParam), work, sizeof(work));
     ParseDialogArguments(work, &fields);
 
     memset(filter, 0, sizeof(filter));
-    TakeAtomString(fields.filterAtom, filter, sizeof(filter) - 1);
+    TakeAtomString(fields.filterAtom, filter, 256);
     TakeAtomString(fields.directoryAtom, directory, sizeof(directory));
     FilterFromHashes(filter);
     TakeAtomString(fields.nameAtom, name, sizeof(name));
@@ -110,7 +113,7 @@ LRESULT RequestFileDialog(UINT code, LPARAM lParam)
     fileTitle[0] = '\0';
 
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    ofn.hwndOwner = (HWND)(UINT_PTR)fields.owner;
+    ofn.hwndOwner = HostWindow(fields.owner);
     ofn.lpstrFilter = filter;
     ofn.nFilterIndex = fields.filterIndex;
     ofn.lpstrFile = file;
@@ -122,7 +125,7 @@ LRESULT RequestFileDialog(UINT code, LPARAM lParam)
     ofn.Flags = fields.flags;
     ofn.lpstrDefExt = extension;
 
-    result = code == KXR_OPEN_DIALOG ? GetOpenFileNameA(&ofn) : GetSaveFileNameA(&ofn);
+    result = code == KXR_OPEN_DIALOG ? OdGetOpenFileName(&ofn) : OdGetSaveFileName(&ofn);
 
     ConvertChosenName(file, selectDirectory, work);
     DialogOffsets(work, &fileOffset, &extensionOffset);
@@ -130,6 +133,17 @@ LRESULT RequestFileDialog(UINT code, LPARAM lParam)
     titleAtom = AtomFromString(fileTitle);
     FormatDialogReply(work, sizeof(work), ofn.nFilterIndex, pathAtom, titleAtom, ofn.Flags,
                       fileOffset, extensionOffset);
-    PostMessageA(replyWindow, WM_USER, code, MAKELPARAM(AtomFromString(work), LOWORD(result)));
+    replyAtom = AtomFromString(work);
+    // A reply nobody receives would leave its atoms in the table for good.
+    // (A post to no window at all would go to our own queue.)
+    if (replyWindow == NULL || !IsWindow(replyWindow)
+        || !PostMessageA(replyWindow, WM_USER, code, MAKELPARAM(replyAtom, LOWORD(result)))) {
+        if (replyAtom != 0)
+            GlobalDeleteAtom(replyAtom);
+        if (titleAtom != 0)
+            GlobalDeleteAtom(titleAtom);
+        if (pathAtom != 0)
+            GlobalDeleteAtom(pathAtom);
+    }
     return 0;
 }

@@ -1,6 +1,6 @@
 // file_rules.cpp - text and number rules of the file services.
 #include "file_rules.h"
-#include "../launch_rules.h"
+#include "../../shared/cmdline_rules.h"
 #include <stdio.h>
 #include <string.h>
 

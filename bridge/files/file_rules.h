@@ -54,7 +54,8 @@ const char *ShareListingName(const char *remoteName, size_t parentLength);
 int ListingWanted(char mode, int isDirectory, const char *name,
                   uint32_t sizeLow, uint32_t sizeHigh);
 
-// The 14-digit time text YYYYMMDDhhmmss (buffer of at least 15 characters).
+// The time text YYYYMMDDhhmmss: 14 digits, 15 for a year past 9999
+// (a buffer of 16 characters holds every year).
 void FormatTimeText(char *text, int size, const CalendarTime *time);
 
 // Reads a time text by fixed positions from the right: second from 12 on,

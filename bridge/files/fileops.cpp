@@ -26,16 +26,17 @@ int LocalCalendar(const FILETIME *time, CalendarTime *fields)
     return 1;
 }
 
-char *FormatFileTime(const FILETIME *time, char *buffer)
+char *FormatFileTime(const FILETIME *time, char *buffer, int size)
 {
     CalendarTime fields;
 
     // The file system keeps no such time; nor is there one when it cannot be read.
     if ((time->dwLowDateTime == 0 && time->dwHighDateTime == 0) || !LocalCalendar(time, &fields)) {
-        strcpy(buffer, "*");
+        lstrcpynA(buffer, "*", size);
         return buffer;
     }
-    FormatTimeText(buffer, 15, &fields);
+    // Years run to 30827: five digits make a text of 15 characters.
+    FormatTimeText(buffer, size, &fields);
     return buffer;
 }
 
@@ -137,8 +138,8 @@ LRESULT RequestFileInfo(LPARAM lParam)
     TakeAtomString(LOWORD(lParam), text, sizeof(text));
     if (!FindEntry(text, &entry))
         return 0;
-    FormatFileTime(&entry.ftCreationTime, created);
-    FormatFileTime(&entry.ftLastWriteTime, modified);
+    FormatFileTime(&entry.ftCreationTime, created, sizeof(created));
+    FormatFileTime(&entry.ftLastWriteTime, modified, sizeof(modified));
     if (entry.cAlternateFileName[0] == '\0')
         lstrcpynA(entry.cAlternateFileName, entry.cFileName, 14);
     snprintf(text, sizeof(text), "%u %u %s %s %s", (unsigned)entry.nFileSizeLow,

@@ -76,29 +76,32 @@ static void AddNetworkLine(HWND listBox, const char *name)
     AddLine(listBox, line);
 }
 
-enum { NET_ENTRIES = 256, NET_BUFFER = NET_ENTRIES * 32 };
+// Real networks nest three or four containers deep; a provider that lists a
+// container inside itself must not take our stack with it.
+enum { NET_ENTRIES = 256, NET_BUFFER = NET_ENTRIES * 32, NET_MAX_DEPTH = 16 };
 
-// Lists the servers and shares below parent; descends into other containers.
-// Returns -1 when the enumeration cannot be opened, 1 when it cannot be read.
-static int ListNetworkResources(HWND listBox, NETRESOURCEA *parent, DWORD usage)
+// Lists the servers and shares below parent; descends into other containers,
+// at most NET_MAX_DEPTH levels below the first.  Returns -1 when the
+// enumeration cannot be opened, 1 when it cannot be read.
+static int ListNetworkResources(HWND listBox, NETRESOURCEA *parent, DWORD usage, int depth)
 {
     HANDLE enumeration;
     NETRESOURCEA *entries;
     DWORD count = NET_ENTRIES, size = NET_BUFFER, status;
     size_t parentLength = parent->lpRemoteName ? strlen(parent->lpRemoteName) : 0;
 
-    if (WNetOpenEnumA(RESOURCE_GLOBALNET, RESOURCETYPE_DISK, usage, parent, &enumeration) != NO_ERROR)
+    if (OdWNetOpenEnum(RESOURCE_GLOBALNET, RESOURCETYPE_DISK, usage, parent, &enumeration) != NO_ERROR)
         return -1;
     // The one heap block of the bridge; without it this container lists nothing.
     entries = (NETRESOURCEA *)malloc(NET_BUFFER);
     if (entries == NULL) {
-        WNetCloseEnum(enumeration);
+        OdWNetCloseEnum(enumeration);
         return 1;
     }
-    status = WNetEnumResourceA(enumeration, &count, entries, &size);
+    status = OdWNetEnumResource(enumeration, &count, entries, &size);
     if (status != NO_ERROR && status != ERROR_MORE_DATA && status != ERROR_NO_MORE_ITEMS) {
         free(entries);
-        WNetCloseEnum(enumeration);
+        OdWNetCloseEnum(enumeration);
         return 1;
     }
     if (status == ERROR_NO_MORE_ITEMS)
@@ -114,17 +117,17 @@ static int ListNetworkResources(HWND listBox, NETRESOURCEA *parent, DWORD usage)
             AddNetworkLine(listBox, ServerListingName(remote));
         else if (entry->dwDisplayType == RESOURCEDISPLAYTYPE_SHARE)
             AddNetworkLine(listBox, ShareListingName(remote, parentLength));
-        else if (entry->dwUsage & RESOURCEUSAGE_CONTAINER)
-            ListNetworkResources(listBox, entry, usage);
+        else if ((entry->dwUsage & RESOURCEUSAGE_CONTAINER) && depth < NET_MAX_DEPTH)
+            ListNetworkResources(listBox, entry, usage, depth + 1);
     }
     free(entries);
-    WNetCloseEnum(enumeration);
+    OdWNetCloseEnum(enumeration);
     return 0;
 }
 
 LRESULT RequestFillList(LPARAM lParam)
 {
-    HWND listBox = (HWND)(UINT_PTR)HIWORD(lParam);
+    HWND listBox = HostWindow(HIWORD(lParam));
     char text[256 + 4];
     char line[LISTING_LINE_SIZE];
     WIN32_FIND_DATAA entry;
@@ -141,7 +144,7 @@ LRESULT RequestFillList(LPARAM lParam)
             top.lpRemoteName = text + 1;
         DWORD usage = text[0] == KX_LIST_CONTAINERS ? RESOURCEUSAGE_CONTAINER
                                                     : RESOURCEUSAGE_CONNECTABLE;
-        return ListNetworkResources(listBox, &top, usage) == -1 ? KX_LIST_FAILED : 0;
+        return ListNetworkResources(listBox, &top, usage, 0) == -1 ? KX_LIST_FAILED : 0;
     }
 
     length = strlen(text);

@@ -2,6 +2,18 @@
 #include "bridge.h"
 #include <string.h>
 
+// Appends a backslash and name when both fit; FALSE, with nothing written, when not.
+static BOOL AppendComponent(char *destination, int capacity, const char *name)
+{
+    size_t have = strlen(destination), length = strlen(name);
+
+    if (have + 1 + length + 1 > (size_t)capacity)
+        return FALSE;
+    destination[have] = '\\';
+    memcpy(destination + have + 1, name, length + 1);
+    return TRUE;
+}
+
 // One level of the expansion: the prefix first, then this level's component
 // as the file system names it.  Returns capacity + 1 when a component did not
 // fit, and 0 otherwise.
@@ -11,7 +23,6 @@ static int ExpandLevel(const char *source, char *destination, int capacity)
     WIN32_FIND_DATAA found;
     HANDLE search;
     int last = 0, i, overflow;
-    size_t have, name;
 
     lstrcpynA(work, source, sizeof(work));
     for (i = 0; work[i] != '\0'; i++)
@@ -24,6 +35,12 @@ static int ExpandLevel(const char *source, char *destination, int capacity)
     work[last] = '\0';
     overflow = ExpandLevel(work, destination, capacity);
 
+    // A search for "." or ".." names the directory it stands for, which would
+    // put another name in its place: they stay as written.
+    const char *component = source + last + 1;
+    if (strcmp(component, ".") == 0 || strcmp(component, "..") == 0)
+        return AppendComponent(destination, capacity, component) ? overflow : capacity + 1;
+
     memset(&found, 0, sizeof(found));
     search = FindFirstFileA(source, &found);
     if (search == INVALID_HANDLE_VALUE) {
@@ -32,14 +49,7 @@ static int ExpandLevel(const char *source, char *destination, int capacity)
         return 0;
     }
     FindClose(search);
-
-    have = strlen(destination);
-    name = strlen(found.cFileName);
-    if (have + 1 + name + 1 > (size_t)capacity)
-        return capacity + 1;
-    destination[have] = '\\';
-    memcpy(destination + have + 1, found.cFileName, name + 1);
-    return overflow;
+    return AppendComponent(destination, capacity, found.cFileName) ? overflow : capacity + 1;
 }
 
 int ExpandLongPath(const char *source, char *destination, int capacity)

@@ -353,3 +353,161 @@ TEST_F(Desktop, ScrollLockPressedTwiceReturns)
     EXPECT_EQ(before, twice) << "back where it was";
     DestroyWindow(window);
 }
+
+// ---- what a host's 0xFFFF and a provider's endless nesting must not do ----------
+
+// 0xFFFF widened is the broadcast handle: it reaches every top-level window,
+// the user's included.  As a window word it names no window.
+TEST_F(Desktop, BroadcastWordNamesNoWindow)
+{
+    HWND bystander = CreateRecordingWindow("bystander");
+    ShowWindow(bystander, SW_SHOW);
+    ClearRecorded();
+
+    EXPECT_EQ(0, Ask(&bridge, KXR_TRAY_ICON, "broadcast tray", 0xFFFF));
+    EXPECT_TRUE(IsWindowVisible(bystander)) << "hidden through the broadcast handle";
+    SendMessageA(bridge.link.request, WM_COMMAND, KX_CMD_EXIT, 0);
+    SendMessageA(bridge.link.request, WM_COMMAND, KX_CMD_OPEN, 0);
+    EXPECT_EQ(0, Ask(&bridge, KXR_FILL_LIST, "6C:\\windows", 0xFFFF));
+    EXPECT_EQ(0, KorvexRequestLong(&bridge.link, KXR_TO_FRONT, 0xFFFF));
+    KorvexPump(200);
+    EXPECT_TRUE(RecordedOf(bystander, WM_CLOSE).empty()) << "\"Exit\" reached a bystander";
+    EXPECT_TRUE(RecordedOf(bystander, LB_ADDSTRING).empty()) << "a listing line reached a bystander";
+    EXPECT_TRUE(IsWindow(bridge.link.request)) << "\"Exit\" closed korvex itself";
+    EXPECT_EQ(1, KorvexRequest(&bridge.link, KXR_IS_NT, 0, 0));
+    KorvexRequest(&bridge.link, KXR_TRAY_ICON, 0, 0);
+
+    // The joystick's target, in our own process.
+    BRIDGESTATE saved = BridgeState;
+    RequestJoystick(MAKELPARAM(KXJ_CAPTURE, 0xFFFF));
+    EXPECT_TRUE(BridgeState.targetWindow == NULL) << BridgeState.targetWindow;
+    BridgeState = saved;
+    DestroyWindow(bystander);
+}
+
+static bool IconAlive(HICON icon)
+{
+    ICONINFO info;
+    if (icon == NULL || !GetIconInfo(icon, &info))
+        return false;
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return true;
+}
+
+// Each request 25 loads an icon: the ones no longer shown must go.
+TEST(TrayIcon, IconsNoLongerShownAreDestroyed)
+{
+    HWND window = CreateRecordingWindow("icon owner"), target = CreateRecordingWindow("icon target");
+    BRIDGESTATE saved = BridgeState;
+    BridgeState.requestWindow = window;
+    BridgeState.instance = GetModuleHandleA(NULL);
+
+    for (int i = 0; i < 3; i++) {
+        RequestTrayIcon(MAKELPARAM(0, Word(target)));
+        HICON shown = BridgeState.trayIcon.hIcon;
+        RequestTrayIcon(0);
+        EXPECT_FALSE(IconAlive(shown)) << "round " << i << ": the removed icon lives on";
+        EXPECT_TRUE(BridgeState.trayIcon.hIcon == NULL);
+    }
+
+    // A second add while the first icon is up: one of the two is kept, the
+    // other destroyed.
+    RequestTrayIcon(MAKELPARAM(0, Word(target)));
+    HICON first = BridgeState.trayIcon.hIcon;
+    RequestTrayIcon(MAKELPARAM(0, Word(target)));
+    HICON kept = BridgeState.trayIcon.hIcon;
+    EXPECT_TRUE(IconAlive(kept));
+    if (kept != first) {
+        EXPECT_FALSE(IconAlive(first)) << "the replaced icon lives on";
+    }
+    RequestQuit();
+    EXPECT_FALSE(IconAlive(kept));
+    KorvexPump(50);
+    BridgeState = saved;
+    DestroyWindow(window);
+    DestroyWindow(target);
+}
+
+// A network provider whose every container holds one server and itself.
+static int NetOpens, NetDepth, NetMaxDepth;
+static DWORD WINAPI FakeOpenEnum(DWORD, DWORD, DWORD, NETRESOURCEA *, HANDLE *handle)
+{
+    NetOpens++;
+    NetDepth++;
+    if (NetDepth > NetMaxDepth)
+        NetMaxDepth = NetDepth;
+    *handle = (HANDLE)(UINT_PTR)NetDepth;
+    return NO_ERROR;
+}
+static DWORD WINAPI FakeEnumResource(HANDLE, DWORD *count, void *buffer, DWORD *size)
+{
+    static char server[] = "\\\\LOOP", container[] = "LOOP";
+    NETRESOURCEA *entries = (NETRESOURCEA *)buffer;
+    if (*count < 2 || *size < 2 * sizeof(NETRESOURCEA))
+        return ERROR_MORE_DATA;
+    memset(entries, 0, 2 * sizeof(NETRESOURCEA));
+    entries[0].dwDisplayType = RESOURCEDISPLAYTYPE_SERVER;
+    entries[0].lpRemoteName = server;
+    entries[1].dwDisplayType = RESOURCEDISPLAYTYPE_GENERIC;
+    entries[1].dwUsage = RESOURCEUSAGE_CONTAINER;
+    entries[1].lpRemoteName = container;
+    *count = 2;
+    return NO_ERROR;
+}
+static DWORD WINAPI FakeCloseEnum(HANDLE)
+{
+    NetDepth--;
+    return NO_ERROR;
+}
+
+TEST(NetworkListing, ContainersNestedWithoutEndStopAtADepth)
+{
+    OnDemandProc saved[3] = { OnDemand(OD_WNETOPENENUM), OnDemand(OD_WNETENUMRESOURCE),
+                              OnDemand(OD_WNETCLOSEENUM) };
+    SetOnDemand(OD_WNETOPENENUM, (OnDemandProc)FakeOpenEnum);
+    SetOnDemand(OD_WNETENUMRESOURCE, (OnDemandProc)FakeEnumResource);
+    SetOnDemand(OD_WNETCLOSEENUM, (OnDemandProc)FakeCloseEnum);
+    HWND list = CreateWindowA("LISTBOX", "", 0, 0, 0, 100, 100, NULL, NULL, NULL, NULL);
+    NetOpens = NetDepth = NetMaxDepth = 0;
+
+    EXPECT_EQ(0, RequestFillList(MAKELPARAM(GlobalAddAtomA("1"), Word(list))));
+    EXPECT_EQ(17, NetMaxDepth) << "the top and 16 containers below it";
+    EXPECT_EQ(0, NetDepth) << "every enumeration closed";
+    EXPECT_EQ(17, SendMessageA(list, LB_GETCOUNT, 0, 0)) << "one server a level";
+    char line[64] = "";
+    SendMessageA(list, LB_GETTEXT, 0, (LPARAM)line);
+    EXPECT_STREQ("1cb000000000000000000000000LOOP", line);
+
+    SetOnDemand(OD_WNETOPENENUM, saved[0]);
+    SetOnDemand(OD_WNETENUMRESOURCE, saved[1]);
+    SetOnDemand(OD_WNETCLOSEENUM, saved[2]);
+    DestroyWindow(list);
+}
+
+// Without a library a request answers as its call's failure would.
+TEST(OnDemand, MissingLibraryAnswersAsAFailedCall)
+{
+    HWND window = CreateRecordingWindow("no shell owner"), target = CreateRecordingWindow("no shell target");
+    ShowWindow(target, SW_SHOW);
+    BRIDGESTATE saved = BridgeState;
+    BridgeState.requestWindow = window;
+    OnDemandProc shell = OnDemand(OD_SHELLNOTIFYICON), caps = OnDemand(OD_JOYGETDEVCAPS);
+    OnDemandProc open = OnDemand(OD_REGOPENKEYEX);
+    SetOnDemand(OD_SHELLNOTIFYICON, NULL);
+    SetOnDemand(OD_JOYGETDEVCAPS, NULL);
+    SetOnDemand(OD_REGOPENKEYEX, NULL);
+
+    EXPECT_EQ(0, RequestTrayIcon(MAKELPARAM(0, Word(target))));
+    EXPECT_TRUE(IsWindowVisible(target)) << "hidden although no icon could be added";
+    RequestTrayIcon(0);
+    EXPECT_EQ(JOYERR_UNPLUGGED, RequestJoystick(MAKELPARAM(KXJ_CAPS, 100)));
+    EXPECT_EQ(0, RequestRegRead(MAKELPARAM(GlobalAddAtomA("CSoftware"), 0)));
+
+    SetOnDemand(OD_SHELLNOTIFYICON, shell);
+    SetOnDemand(OD_JOYGETDEVCAPS, caps);
+    SetOnDemand(OD_REGOPENKEYEX, open);
+    BridgeState = saved;
+    DestroyWindow(window);
+    DestroyWindow(target);
+}

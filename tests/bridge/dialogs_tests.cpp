@@ -103,19 +103,31 @@ protected:
                      const char *directory, const char *title, unsigned flags, Driver *d,
                      bool emptyArgument = false, const char *extension = NULL)
     {
+        return RunOn(&bridge, Word(bridge.host), code, filter, index, name, directory, title,
+                     flags, d, emptyArgument, extension);
+    }
+
+    // The same with a bridge of the test's own and any reply window word.
+    static Reply RunOn(Bridge *b, WORD replyWord, UINT code, const char *filter, unsigned index,
+                       const char *name, const char *directory, const char *title,
+                       unsigned flags, Driver *d, bool emptyArgument = false,
+                       const char *extension = NULL)
+    {
         char text[128];
         snprintf(text, sizeof(text), "%u %u %u %u %u %u %u %u", 0u, KorvexAtom(filter), index,
                  KorvexAtom(name), KorvexAtom(directory), KorvexAtom(title), flags,
                  KorvexAtom(extension));
-        d->pid = GetProcessId(bridge.link.process);
-        d->request = bridge.link.request;
+        d->pid = GetProcessId(b->link.process);
+        d->request = b->link.request;
         HANDLE thread = CreateThread(NULL, 0, Drive, d, 0, NULL);
         ClearRecorded();
-        EXPECT_EQ(0, KorvexRequest(&bridge.link, code, emptyArgument ? 0 : KorvexAtom(text),
-                                   Word(bridge.host)));
+        EXPECT_EQ(0, KorvexRequest(&b->link, code, emptyArgument ? 0 : KorvexAtom(text),
+                                   replyWord));
         Reply r = {};
         Seen seen;
-        r.arrived = WaitRecorded(bridge.host, WM_USER, 5000, &seen) && seen.wParam == code;
+        bool toHost = replyWord == Word(b->host);
+        r.arrived = WaitRecorded(b->host, WM_USER, toHost ? 5000 : 1000, &seen)
+                    && seen.wParam == code;
         if (WaitForSingleObject(thread, 10000) != WAIT_OBJECT_0)
             TerminateThread(thread, 1);
         CloseHandle(thread);
@@ -272,4 +284,97 @@ TEST_F(Dialogs, NameWithoutAShortFormComesBackAsChosen)
     EXPECT_EQ(missing, r.path);
     EXPECT_EQ(missing.rfind('\\') + 1, r.fileOffset);
     EXPECT_FALSE(FileExists(tree + "\\No Such Folder"));
+}
+
+// What a user keeps beside the host (and so beside korvex) or in the system
+// folder has a name like any other: a dialog over that name must leave it be.
+TEST_F(Dialogs, ProbeNeverTouchesAFileOfTheUser)
+{
+    std::string app = MakeTempTree("kxapp"), cwd = MakeTempTree("kxcwd");
+    ASSERT_TRUE(CopyFileA(BinPath("korvex.exe").c_str(), (app + "\\korvex.exe").c_str(), FALSE));
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof(system));
+    const std::string victims[] = { app + "\\victim2.txt", std::string(system) + "\\victim2.txt",
+                                    app + "\\fresh one.txt" };
+    for (const std::string &v : victims)
+        ASSERT_TRUE(WriteFileOfSize(v, 77)) << v;
+
+    // korvex from the user's folder, working in another.
+    char old[MAX_PATH];
+    GetCurrentDirectoryA(sizeof(old), old);
+    SetCurrentDirectoryA(cwd.c_str());
+    Bridge own;
+    bool started = StartBridgeFrom(&own, "user's files host", (app + "\\korvex.exe").c_str());
+    SetCurrentDirectoryA(old);
+    ASSERT_TRUE(started);
+    own.link.timeout = 15000;
+
+    Driver cancel = {};
+    Reply r = RunOn(&own, Word(own.host), KXR_OPEN_DIALOG, NULL, 0, "victim2.txt", NULL, NULL, 0,
+                    &cancel);
+    EXPECT_TRUE(cancel.found);
+    EXPECT_TRUE(r.arrived);
+    EXPECT_EQ(0u, r.confirmed);
+
+    Driver save = {};
+    save.type = cwd + "\\fresh one.txt";
+    save.ok = true;
+    r = RunOn(&own, Word(own.host), KXR_SAVE_DIALOG, NULL, 0, NULL, cwd.c_str(), NULL, 0, &save);
+    EXPECT_TRUE(r.arrived);
+    EXPECT_EQ(Short(cwd) + "\\fresh one.txt", r.path);
+
+    // A folder nobody can write in: no probe can be made, the name comes back.
+    std::string locked = "Z:\\proc\\kx locked name.txt";
+    Driver none = {};
+    r = RunOn(&own, Word(own.host), KXR_OPEN_DIALOG, NULL, 0, locked.c_str(), NULL, NULL, 0, &none);
+    EXPECT_TRUE(r.arrived);
+    EXPECT_EQ(locked, r.path);
+    EXPECT_FALSE(FileExists(locked));
+
+    EndBridge(&own);
+    for (const std::string &v : victims) {
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        EXPECT_TRUE(GetFileAttributesExA(v.c_str(), GetFileExInfoStandard, &data)) << v << " is gone";
+        EXPECT_EQ(77u, data.nFileSizeLow) << v;
+    }
+    EXPECT_FALSE(FileExists(cwd + "\\victim2.txt")) << "a probe left behind";
+    EXPECT_FALSE(FileExists(cwd + "\\fresh one.txt")) << "a probe left behind";
+    DeleteFileA(victims[1].c_str());
+    RemoveTree(app);
+    RemoveTree(cwd);
+}
+
+TEST_F(Dialogs, FilterOf255CharactersArrivesWhole)
+{
+    // The last pattern is the one the save dialog gives a bare name.
+    std::string tail = "#*.aa#Last#*.tq";
+    std::string filter = std::string(255 - tail.size(), 'x') + tail;
+    ASSERT_EQ(255u, filter.size());
+    Driver d = {};
+    d.type = tree + "\\filtered";
+    d.ok = true;
+    Reply r = Run(KXR_SAVE_DIALOG, filter.c_str(), 2, NULL, tree.c_str(), NULL, 0, &d, false, "x");
+    ASSERT_TRUE(r.arrived);
+    EXPECT_EQ(Short(tree) + "\\filtered.tq", r.path) << "the pattern's last character is there";
+}
+
+// A reply that reaches nobody: korvex takes back the atoms it made for it, and
+// the broadcast handle 0xFFFF reaches no window at all.
+TEST_F(Dialogs, ReplyThatReachesNobodyLeavesNoAtoms)
+{
+    std::string name = tree + "\\Long Document Name.txt";
+    HWND gone = CreateWindowA("STATIC", "gone", 0, 0, 0, 1, 1, NULL, NULL, NULL, NULL);
+    WORD goneWord = Word(gone);
+    DestroyWindow(gone);
+    const WORD words[] = { 0, goneWord, 0xFFFF };
+    for (WORD w : words) {
+        SCOPED_TRACE(testing::Message() << "reply window " << w);
+        std::vector<std::string> before = AtomNames();
+        Driver d = {};
+        Reply r = RunOn(&bridge, w, KXR_OPEN_DIALOG, NULL, 0, name.c_str(), NULL, "Nobody", 0, &d);
+        EXPECT_TRUE(d.found);
+        EXPECT_FALSE(r.arrived) << "our window got the reply";
+        std::vector<std::string> left = NewAtoms(before);
+        EXPECT_TRUE(left.empty()) << left.size() << " atoms left, first \"" << left[0] << "\"";
+    }
 }

@@ -164,6 +164,25 @@ TEST_F(Files, LongPathOfRelativeAndRootNames)
     EXPECT_EQ("\\" + windows, Ask(KXR_LONG_PATH, "\\" + upper));
 }
 
+TEST_F(Files, LongPathKeepsDotAndDotDotAsWritten)
+{
+    // A search for "dir\." names dir, one for "a\b\.." names a: looked up,
+    // they would put another directory in their place.
+    std::string longDir = tree + "\\Long Directory Name";
+    std::string shortDir = Short(longDir);
+    std::string shortDeep = Short(deep);
+    std::string deepName = deep.substr(deep.rfind('\\') + 1);
+    std::string file = "File With Long Name.txt";
+    std::string shortFile = Short(deep + "\\" + file).substr(shortDeep.size() + 1);
+    EXPECT_EQ(longDir + "\\.\\" + deepName + "\\" + file,
+              Ask(KXR_LONG_PATH, shortDir + "\\.\\" + shortDeep.substr(shortDir.size() + 1)
+                                     + "\\" + shortFile));
+    EXPECT_EQ(deep + "\\..", Ask(KXR_LONG_PATH, shortDeep + "\\.."));
+    EXPECT_EQ(deep + "\\..\\" + deepName, Ask(KXR_LONG_PATH, shortDeep + "\\..\\"
+                                                              + shortDeep.substr(shortDir.size() + 1)));
+    EXPECT_EQ(longDir + "\\.", Ask(KXR_LONG_PATH, shortDir + "\\."));
+}
+
 TEST_F(Files, LongPathTooLongComesBackAsGiven)
 {
     // Five 64-character directories: the long form has over 255 characters.
@@ -327,7 +346,7 @@ TEST_F(Files, FileInformationText)
     SetTimes(file, UtcOfLocal(1998, 3, 15, 13, 45, 20), UtcOfLocal(2001, 11, 2, 8, 5, 0));
     WIN32_FIND_DATAA e = Entry(file);
     char created[20], expected[256];
-    FormatFileTime(&e.ftCreationTime, created);
+    FormatFileTime(&e.ftCreationTime, created, sizeof(created));
     snprintf(expected, sizeof(expected), "1234 %u %s 20011102080500 README.TXT",
              (unsigned)(e.dwFileAttributes & 0x37), created);
     EXPECT_EQ(expected, Ask(KXR_FILE_INFO, file));
@@ -340,16 +359,36 @@ TEST_F(Files, FileInformationText)
     EXPECT_EQ("<0>", Ask(KXR_FILE_INFO, tree + "\\nothing.*"));
 }
 
+// Windows keeps file times up to the year 30827 (no file system here keeps
+// them, so the time goes to FormatFileTime as request 17 hands it over).
+TEST(FormatFileTime, YearsPast9999AreWrittenWhole)
+{
+    SYSTEMTIME st = {};
+    st.wYear = 30000; st.wMonth = 12; st.wDay = 31; st.wHour = 10; st.wMinute = 20; st.wSecond = 59;
+    FILETIME local, utc;
+    ASSERT_TRUE(SystemTimeToFileTime(&st, &local));
+    ASSERT_TRUE(LocalFileTimeToFileTime(&local, &utc));
+    char text[20];
+    memset(text, '@', sizeof(text));
+    EXPECT_STREQ("300001231102059", FormatFileTime(&utc, text, sizeof(text)));
+    EXPECT_EQ('@', text[16]) << "nothing written past the text";
+    char tight[8];
+    memset(tight, '@', sizeof(tight));
+    FormatFileTime(&utc, tight, 6);
+    EXPECT_EQ('\0', tight[5]) << "cut to the buffer";
+    EXPECT_EQ('@', tight[6]);
+}
+
 TEST(FormatFileTime, StarForNoTime)
 {
     char text[20];
     FILETIME zero = { 0, 0 }, bad = { 0xFFFFFFFF, 0xFFFFFFFF };
-    EXPECT_STREQ("*", FormatFileTime(&zero, text));
+    EXPECT_STREQ("*", FormatFileTime(&zero, text, sizeof(text)));
     // Windows cannot convert this one (Wine wraps it): "*" or a real time text.
-    FormatFileTime(&bad, text);
+    FormatFileTime(&bad, text, sizeof(text));
     EXPECT_TRUE(strcmp(text, "*") == 0 || (strlen(text) == 14 && strspn(text, "0123456789") == 14)) << text;
     FILETIME t = UtcOfLocal(2001, 11, 2, 8, 5, 0);
-    EXPECT_STREQ("20011102080500", FormatFileTime(&t, text));
+    EXPECT_STREQ("20011102080500", FormatFileTime(&t, text, sizeof(text)));
 }
 
 TEST_F(Files, TimeTextConversions)

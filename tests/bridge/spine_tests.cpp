@@ -84,6 +84,54 @@ TEST(StartUp, DigitsFollowedByLettersGiveTheHandle)
     DestroyWindow(host);
 }
 
+// Hosts write the command line in more than one way: a quoted name with no
+// blank after it, blanks before it.  Every form gives the same arguments.
+TEST(StartUp, ArgumentsAfterAnyFormOfTheProgramName)
+{
+    HWND host = CreateRecordingWindow("forms host");
+    std::string exe = BinPath("korvex.exe");
+    char number[16];
+    snprintf(number, sizeof(number), "%lu", (unsigned long)(UINT_PTR)host);
+    const std::string lines[] = { "  " + Quoted(exe) + " " + number, Quoted(exe) + number,
+                                  "\t" + Quoted(exe) + " \t " + number };
+    for (const std::string &line : lines) {
+        SCOPED_TRACE(line);
+        ClearRecorded();
+        HANDLE process = StartProgramAs(exe, line, SW_HIDE);
+        ASSERT_TRUE(process != NULL);
+        Seen ready = {};
+        EXPECT_TRUE(WaitRecorded(host, WM_USER, 15000, &ready)) << "no ready notice";
+        if (ready.lParam != 0)
+            PostMessageA((HWND)(UINT_PTR)LOWORD(ready.lParam), WM_USER, KXR_QUIT, 0);
+        else
+            PostMessageA(FindDialog("korvex", GetProcessId(process), 2000), WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(0, WaitProgram(process, 10000));
+    }
+    DestroyWindow(host);
+}
+
+// korvex.exe imports only what every start needs; the rest loads on first use.
+TEST(StartUp, OnlyTheLibrariesAStartNeedsAreImported)
+{
+    HMODULE image = LoadLibraryExA(BinPath("korvex.exe").c_str(), NULL, DONT_RESOLVE_DLL_REFERENCES);
+    ASSERT_TRUE(image != NULL);
+    const BYTE *base = (const BYTE *)image;
+    const IMAGE_NT_HEADERS *nt = (const IMAGE_NT_HEADERS *)(base + ((const IMAGE_DOS_HEADER *)base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY &dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    std::string imports;
+    for (const IMAGE_IMPORT_DESCRIPTOR *d = (const IMAGE_IMPORT_DESCRIPTOR *)(base + dir.VirtualAddress);
+         d->Name != 0; d++) {
+        std::string name = (const char *)(base + d->Name);
+        for (char &c : name)
+            c = (char)tolower(c);
+        imports += name + " ";
+    }
+    FreeLibrary(image);
+    for (const char *late : { "comdlg32", "shell32", "mpr", "winmm", "advapi32" })
+        EXPECT_EQ(std::string::npos, imports.find(late)) << late << " is imported: " << imports;
+    EXPECT_NE(std::string::npos, imports.find("user32")) << imports;
+}
+
 TEST(StartUp, RefusesWithoutAHostWindow)
 {
     const char *cases[] = { "", "abc", "/S=x", "0" };
@@ -149,10 +197,13 @@ protected:
 
     // Runs korvex "/s=" + command; returns the command line the probe saw, or
     // "(not started)".
-    static std::string Launch(const std::string &command, bool expectStart = true)
+    static std::string Launch(const std::string &command, bool expectStart = true,
+                              const std::string &before = "", const std::string &between = " ")
     {
         DeleteFileA(out.c_str());
-        HANDLE process = StartProgram(Korvex("/s=" + command), SW_HIDE);
+        std::string exe = BinPath("korvex.exe");
+        HANDLE process = StartProgramAs(exe, before + Quoted(exe) + between + "/s=" + command,
+                                        SW_HIDE);
         EXPECT_TRUE(process != NULL);
         EXPECT_EQ(0, WaitProgram(process, 10000)) << "launcher exit code";
         DWORD start = GetTickCount();
@@ -200,6 +251,14 @@ TEST_F(Launcher, CommandGoesAsGivenWithoutAShortForm)
     EXPECT_EQ(lone, Launch(lone));
 
     EXPECT_EQ(Quoted(probe) + " plain", Launch(Quoted(probe) + " plain"));
+}
+
+TEST_F(Launcher, AnyFormOfTheProgramName)
+{
+    std::string command = Quoted(probe) + " plain";
+    EXPECT_EQ(command, Launch(command, true, "  ")) << "blanks before the name";
+    EXPECT_EQ(command, Launch(command, true, "", "")) << "no blank after the quoted name";
+    EXPECT_EQ(command, Launch(command, true, "\t", "\t\t")) << "tabs";
 }
 
 TEST_F(Launcher, EmptyOrOverlongCommandStartsNothing)

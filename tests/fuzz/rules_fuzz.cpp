@@ -6,6 +6,7 @@
 #include <stdint.h>
 #include <string.h>
 #include "bridge/launch_rules.h"
+#include "shared/cmdline_rules.h"
 #include "bridge/files/file_rules.h"
 #include "bridge/files/dialog_rules.h"
 #include "fullscreen/fs_rules.h"
@@ -29,6 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             ReplaceQuotedTail(command, sizeof(command), quote, text + n / 2);
     }
     ParseDecimalHandle(text);
+    ArgumentText(text);
 
     // Time texts arrive in 32 characters; listing lines take any name.
     char time[32], line[LISTING_LINE_SIZE];

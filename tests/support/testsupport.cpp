@@ -87,6 +87,11 @@ std::string TestBinPath(const char *program) { return TestDir() + "\\" + program
 
 HANDLE StartProgram(const std::string &commandLine, int show)
 {
+    return StartProgramAs("", commandLine, show);
+}
+
+HANDLE StartProgramAs(const std::string &program, const std::string &commandLine, int show)
+{
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
     STARTUPINFOA startup;
@@ -96,7 +101,8 @@ HANDLE StartProgram(const std::string &commandLine, int show)
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = (WORD)show;
-    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+    if (!CreateProcessA(program.empty() ? NULL : program.c_str(), &line[0], NULL, NULL, FALSE, 0,
+                        NULL, NULL, &startup, &process))
         return NULL;
     CloseHandle(process.hThread);
     return process.hProcess;
@@ -236,11 +242,42 @@ bool AtomAlive(ATOM atom)
     return GlobalGetAtomNameA(atom, name, sizeof(name)) != 0;
 }
 
+std::vector<std::string> AtomNames()
+{
+    std::vector<std::string> names;
+    char name[256];
+
+    // String atoms live from 0xC000 up.
+    for (UINT atom = 0xC000; atom <= 0xFFFF; atom++)
+        if (GlobalGetAtomNameA((ATOM)atom, name, sizeof(name)) != 0)
+            names.push_back(name);
+    return names;
+}
+
+std::vector<std::string> NewAtoms(const std::vector<std::string> &before)
+{
+    std::vector<std::string> now = AtomNames(), added;
+
+    for (const std::string &name : now) {
+        bool old = false;
+        for (const std::string &b : before)
+            if (lstrcmpiA(b.c_str(), name.c_str()) == 0)
+                old = true;
+        if (!old)
+            added.push_back(name);
+    }
+    return added;
+}
+
 bool StartBridge(Bridge *bridge, const char *title)
 {
+    return StartBridgeFrom(bridge, title, BinPath("korvex.exe").c_str());
+}
+
+bool StartBridgeFrom(Bridge *bridge, const char *title, const char *exe)
+{
     bridge->host = CreateRecordingWindow(title);
-    return bridge->host != NULL
-           && KorvexStart(&bridge->link, bridge->host, BinPath("korvex.exe").c_str(), SW_HIDE, 20000);
+    return bridge->host != NULL && KorvexStart(&bridge->link, bridge->host, exe, SW_HIDE, 20000);
 }
 
 void EndBridge(Bridge *bridge)

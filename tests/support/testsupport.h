@@ -37,6 +37,8 @@ std::string TestBinPath(const char *program); // build\tests\program
 
 // Starts a program; show is the starter's show state.  NULL on failure.
 HANDLE StartProgram(const std::string &commandLine, int show = SW_SHOWNORMAL);
+// The same with the program named apart, so the command line may take any form.
+HANDLE StartProgramAs(const std::string &program, const std::string &commandLine, int show);
 // Waits up to ms for the process to end; kills it on timeout.  Returns the
 // exit code, or -1 when it had to be killed.
 int WaitProgram(HANDLE process, DWORD ms);
@@ -55,6 +57,10 @@ bool FileExists(const std::string &path);
 
 // Whether an atom is still in the global table.
 bool AtomAlive(ATOM atom);
+// The names of every string atom in the global table.
+std::vector<std::string> AtomNames();
+// The names that are in now but were not in before.
+std::vector<std::string> NewAtoms(const std::vector<std::string> &before);
 
 // A 16-bit window handle as the host passes it.
 inline WORD Word(HWND window) { return LOWORD((UINT_PTR)window); }
@@ -67,6 +73,7 @@ struct Bridge {
     KORVEXLINK link;
 };
 bool StartBridge(Bridge *bridge, const char *title);
+bool StartBridgeFrom(Bridge *bridge, const char *title, const char *exe);
 void EndBridge(Bridge *bridge);
 
 // The text of a result atom, read and deleted; "<0>" for atom 0.

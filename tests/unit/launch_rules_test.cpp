@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <string.h>
 #include "bridge/launch_rules.h"
+#include "shared/cmdline_rules.h"
 
 TEST(ParseDecimalHandle, ReadsLikeAtol)
 {
@@ -74,4 +75,24 @@ TEST(ReplaceQuotedTail, BoundedByTheBuffer)
     EXPECT_STREQ("p \"long\"", command) << "left alone when it would not fit";
     EXPECT_EQ(1, ReplaceQuotedTail(command, 16, 2, "C:\\ABCDEFGHIJ")) << "2 + 13 + 1 fits";
     EXPECT_EQ('\0', command[15]);
+}
+
+TEST(ArgumentText, SkipsBlanksTheProgramNameAndTheBlanksAfterIt)
+{
+    struct { const char *line, *arguments; } cases[] = {
+        { "korvex.exe 65600", "65600" },
+        { "  \"C:\\korvex.exe\" 65600", "65600" },
+        { "\"C:\\korvex.exe\"65600", "65600" },
+        { "\t\"C:\\Program Files\\korvex.exe\"\t \t/s=x.exe a", "/s=x.exe a" },
+        { "\"C:\\korvex.exe\"/s=\"C:\\a b\\x.exe\"", "/s=\"C:\\a b\\x.exe\"" },
+        { "korvex.exe\t1 2 ", "1 2 " },
+        { "korvex.exe", "" },
+        { "\"C:\\no closing quote 12", "" },
+        { "   ", "" },
+        { "", "" },
+        { "a\"b c\" d", "c\" d" },   // a quote inside an unquoted name is a character
+    };
+    for (const auto &c : cases)
+        EXPECT_STREQ(c.arguments, ArgumentText(c.line)) << "line [" << c.line << "]";
+    EXPECT_STREQ("", ArgumentText(nullptr));
 }
