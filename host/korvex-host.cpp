@@ -11,6 +11,7 @@
 #include <string.h>
 #include "korvexclient.h"
 #include "host_rules.h"
+#include "version.h"
 
 // How a word of the request line travels, and how the answer reads.
 enum Arg { NONE, TEXT, NUMBER, LISTBOX, SELF };
@@ -327,6 +328,10 @@ int main(int argc, char **argv)
     int failures = 0, code;
     BOOL closing;
 
+    if (argc == 2 && strcmp(argv[1], "--version") == 0) {
+        printf("korvex-host %s\n", KORVEX_VERSION_TEXT);
+        return 0;
+    }
     memset(&wc, 0, sizeof(wc));
     wc.lpfnWndProc = HostWndProc;
     wc.hInstance = GetModuleHandleA(NULL);
