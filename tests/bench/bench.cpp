@@ -4,10 +4,17 @@
 //   2. request 2 on a 12-level path against the same expansion done here
 //   3. request 32 on a 2001-entry folder against a plain second process that
 //      enumerates it and sends the same number of lines to the same list box
+//   4. start-up, CreateProcess to the ready notice, against a trivial window
+//      program that announces itself the same way (alternated)
+//   5. qivddraw's start-up, CreateProcess to the posted 118, against a trivial
+//      program that takes DirectDraw's exclusive mode the same way
 // Run on demand: build/wine-run.sh build/tests/korvex-bench.exe
+// "korvex-bench startup N" measures only 4, with N pairs (tools/bench.sh runs
+// it in fresh Wine sessions).
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
+#include <stdlib.h>
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -50,10 +57,73 @@ static std::string ExpandHere(const std::string &path)
     return prefix + "\\" + d.cFileName;
 }
 
-int main()
+// CreateProcess to the first notice at host (WM_USER wParam 1, or message
+// with wParam 118); the started program is ended again.  -1 on failure.
+static double TimeStart(HWND host, const std::string &command, UINT message, bool korvexLike)
+{
+    ClearRecorded();
+    double t0 = Now();
+    HANDLE process = StartProgram(command, SW_HIDE);
+    Seen seen;
+    bool ready = process != NULL && WaitRecorded(host, message, 30000, &seen);
+    double t1 = Now();
+    if (process == NULL)
+        return -1;
+    if (ready && korvexLike)
+        SendMessageA((HWND)(UINT_PTR)LOWORD(seen.lParam), WM_USER, KXR_QUIT, 0);
+    else if (ready && message == WM_APP + 1)
+        PostMessageA((HWND)seen.lParam, WM_CLOSE, 0, 0);
+    else if (ready)
+        PostMessageA((HWND)seen.lParam, WM_COMMAND, QIV_CMD_LEAVE, 0);
+    WaitProgram(process, 15000);
+    KorvexPump(50);
+    return ready ? t1 - t0 : -1;
+}
+
+static std::string Quoted(const std::string &s) { return "\"" + s + "\""; }
+
+// Start-up of korvex against the trivial announcer, pairs alternated.
+static bool StartUp(HWND host, int pairs, double *korvex, double *peer)
+{
+    char number[16];
+    snprintf(number, sizeof(number), " %lu", (unsigned long)(UINT_PTR)host);
+    std::string k = Quoted(BinPath("korvex.exe")) + number;
+    std::string p = Quoted(TestBinPath("benchpeer.exe")) + " announce" + number;
+    std::vector<double> a, b;
+    for (int i = 0; i < pairs; i++) {
+        double x, y;
+        if (i % 2 == 0) {
+            x = TimeStart(host, k, WM_USER, true);
+            y = TimeStart(host, p, WM_USER, true);
+        } else {
+            y = TimeStart(host, p, WM_USER, true);
+            x = TimeStart(host, k, WM_USER, true);
+        }
+        if (x < 0 || y < 0)
+            return false;
+        a.push_back(x);
+        b.push_back(y);
+    }
+    *korvex = Median(a);
+    *peer = Median(b);
+    return true;
+}
+
+int main(int argc, char **argv)
 {
     Bridge bridge;
     const int runs = 9;
+
+    if (argc == 3 && strcmp(argv[1], "startup") == 0) {
+        HWND host = CreateRecordingWindow("startup host");
+        double k, p;
+        if (!StartUp(host, atoi(argv[2]), &k, &p)) {
+            printf("start-up: a program did not announce itself\n");
+            return 1;
+        }
+        printf("startup korvex %.1f peer %.1f ms\n", k * 1e3, p * 1e3);
+        return 0;
+    }
 
     if (!StartBridge(&bridge, "bench host")) {
         printf("korvex did not start\n");
@@ -156,6 +226,38 @@ int main()
     }
 
     RemoveTree(tree);
+
+    // 4. Start-up, warm: Wine's services are up and the files are cached.
+    {
+        double k, p;
+        if (StartUp(bridge.host, 10, &k, &p))
+            Report("start-up to the ready notice / trivial (warm)", k, p, "ms", 1e3);
+        else
+            printf("start-up: a program did not announce itself\n");
+    }
+
+    // 5. qivddraw's start-up to the posted 118.
+    {
+        UINT shown = RegisterWindowMessageA(QIV_MESSAGE_NAME);
+        char number[16];
+        snprintf(number, sizeof(number), " %lu", (unsigned long)(UINT_PTR)bridge.host);
+        std::string q = Quoted(BinPath("qivddraw.exe")) + number + " 32 0 480 0";
+        std::string p = Quoted(TestBinPath("benchpeer.exe")) + " fullscreen" + number;
+        std::vector<double> a, b;
+        for (int i = 0; i < 5; i++) {
+            double x = TimeStart(bridge.host, q, shown, false);
+            double y = TimeStart(bridge.host, p, WM_APP + 1, false);
+            if (x < 0 || y < 0)
+                break;
+            a.push_back(x);
+            b.push_back(y);
+        }
+        if (a.size() == 5)
+            Report("qivddraw start-up to 118 / trivial DirectDraw", Median(a), Median(b), "ms", 1e3);
+        else
+            printf("qivddraw start-up: no full-screen mode here\n");
+    }
+
     EndBridge(&bridge);
     return 0;
 }

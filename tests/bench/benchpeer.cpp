@@ -3,13 +3,25 @@
 //                                   handle goes to HOST as WM_APP
 //   benchpeer list LISTBOX DIR     FindFirstFile/FindNextFile over DIR\*.*, one
 //                                   LB_ADDSTRING per entry, then exit
+//   benchpeer announce HOST        what korvex's start needs and no more: a
+//                                   class, a window, the ready notice to HOST;
+//                                   request 6 ends it
+//   benchpeer fullscreen HOST      what qivddraw's start needs: an owner,
+//                                   DirectDraw's exclusive mode at 640x480x32,
+//                                   the primary surface, a full-screen window
+//                                   posted to HOST as WM_APP+1; WM_CLOSE ends it
 #include <windows.h>
+#include <ddraw.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 static LRESULT CALLBACK Trivial(HWND w, UINT m, WPARAM wp, LPARAM lp)
 {
+    if (m == WM_USER && wp == 6) {
+        PostMessageA(w, WM_CLOSE, 0, 0);
+        return 0;
+    }
     if (m == WM_USER)
         return 0;
     if (m == WM_CLOSE) {
@@ -36,6 +48,57 @@ int main(int argc, char **argv)
         MSG msg;
         while (GetMessageA(&msg, NULL, 0, 0) > 0)
             DispatchMessageA(&msg);
+        return 0;
+    }
+    if (argc == 3 && strcmp(argv[1], "announce") == 0) {
+        HWND host = (HWND)(UINT_PTR)strtoul(argv[2], NULL, 10);
+        if (!IsWindow(host))
+            return 1;
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = Trivial;
+        wc.hInstance = GetModuleHandleA(NULL);
+        wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+        wc.lpszClassName = "BenchAnnounce";
+        RegisterClassA(&wc);
+        HWND w = CreateWindowExA(0, "BenchAnnounce", "peer", WS_OVERLAPPED | WS_CAPTION,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 NULL, NULL, wc.hInstance, NULL);
+        PostMessageA(host, WM_USER, 1, MAKELPARAM(LOWORD((UINT_PTR)w), 2));
+        MSG msg;
+        while (GetMessageA(&msg, NULL, 0, 0) > 0)
+            DispatchMessageA(&msg);
+        return 0;
+    }
+    if (argc == 3 && strcmp(argv[1], "fullscreen") == 0) {
+        HWND host = (HWND)(UINT_PTR)strtoul(argv[2], NULL, 10);
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = Trivial;
+        wc.hInstance = GetModuleHandleA(NULL);
+        wc.lpszClassName = "BenchFull";
+        RegisterClassA(&wc);
+        HWND owner = CreateWindowExA(0, "BenchFull", "", WS_POPUP, 0, 0, 1, 1, NULL, NULL,
+                                     wc.hInstance, NULL);
+        ShowWindow(owner, SW_SHOWMINIMIZED);
+        IDirectDraw *dd = NULL;
+        IDirectDrawSurface *primary = NULL;
+        DDSURFACEDESC d = {};
+        d.dwSize = sizeof(d);
+        d.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+        d.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+        d.dwBackBufferCount = 1;
+        if (DirectDrawCreate(NULL, &dd, NULL) != DD_OK
+            || dd->SetCooperativeLevel(owner, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN) != DD_OK
+            || dd->SetDisplayMode(640, 480, 32) != DD_OK
+            || dd->CreateSurface(&d, &primary, NULL) != DD_OK)
+            return 1;
+        HWND w = CreateWindowExA(WS_EX_TOPMOST, "BenchFull", "", WS_POPUP | WS_VISIBLE, 0, 0,
+                                 640, 480, owner, NULL, wc.hInstance, NULL);
+        PostMessageA(host, WM_APP + 1, 118, (LPARAM)w);
+        MSG msg;
+        while (GetMessageA(&msg, NULL, 0, 0) > 0)
+            DispatchMessageA(&msg);
+        primary->Release();
+        dd->Release();
         return 0;
     }
     if (argc == 4 && strcmp(argv[1], "list") == 0) {

@@ -23,22 +23,6 @@ struct Driver {
     LRESULT nested;
 };
 
-static HWND NameBox(HWND dialog)
-{
-    // Explorer style: the edit inside the name box (an extended combo box
-    // holding a combo box); old style: edt1.
-    HWND box = GetDlgItem(dialog, 1148);
-    for (int depth = 0; box != NULL && depth < 3; depth++) {
-        char cls[32] = "";
-        GetClassNameA(box, cls, sizeof(cls));
-        if (lstrcmpiA(cls, "Edit") == 0)
-            return box;
-        HWND inner = FindWindowExA(box, NULL, "ComboBox", NULL);
-        box = inner != NULL ? inner : FindWindowExA(box, NULL, "Edit", NULL);
-    }
-    return GetDlgItem(dialog, 1152);
-}
-
 static DWORD WINAPI Drive(void *parameter)
 {
     Driver *d = (Driver *)parameter;
@@ -48,7 +32,7 @@ static DWORD WINAPI Drive(void *parameter)
         return 0;
     Sleep(200);
     d->caption = ControlText(dialog);
-    HWND edit = NameBox(dialog);
+    HWND edit = DialogNameBox(dialog);
     d->shownName = ControlText(edit);
     RECT dialogRect, editRect;
     GetWindowRect(dialog, &dialogRect);

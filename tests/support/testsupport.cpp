@@ -242,6 +242,20 @@ bool AtomAlive(ATOM atom)
     return GlobalGetAtomNameA(atom, name, sizeof(name)) != 0;
 }
 
+HWND DialogNameBox(HWND dialog)
+{
+    HWND box = GetDlgItem(dialog, 1148);
+    for (int depth = 0; box != NULL && depth < 3; depth++) {
+        char cls[32] = "";
+        GetClassNameA(box, cls, sizeof(cls));
+        if (lstrcmpiA(cls, "Edit") == 0)
+            return box;
+        HWND inner = FindWindowExA(box, NULL, "ComboBox", NULL);
+        box = inner != NULL ? inner : FindWindowExA(box, NULL, "Edit", NULL);
+    }
+    return GetDlgItem(dialog, 1152);
+}
+
 std::vector<std::string> AtomNames()
 {
     std::vector<std::string> names;

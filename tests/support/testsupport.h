@@ -46,6 +46,10 @@ int WaitProgram(HANDLE process, DWORD ms);
 // A visible dialog window ("#32770") with this caption, of process pid when
 // pid is not 0.  Pumps while it waits.
 HWND FindDialog(const char *caption, DWORD pid, DWORD ms);
+// The edit box a file dialog takes the name in: Explorer style, the edit
+// inside its name box (an extended combo box holding a combo box); old style
+// and our template, edt1.
+HWND DialogNameBox(HWND dialog);
 // Text of a control of another process (WM_GETTEXT works across processes).
 std::string ControlText(HWND control);
 
