@@ -53,7 +53,20 @@ $b mount -t 9p -o trans=virtio,version=9p2000.L,msize=524288,cache=loose hostroo
     echo "vm: cannot mount the host's root"
 for d in proc sys dev; do $b mount --bind /$d /mnt/$d; done
 $b mount -t devpts devpts /mnt/dev/pts 2>/dev/null
+# /tmp is the machine's own (Xvfb's and Wine's sockets live there), but a
+# project under the host's /tmp stays in view.
+home=$($b sed -n 's/.*kxhome=\([^ ]*\).*/\1/p' /proc/cmdline)
+$b mkdir -p /hosttmp
+$b mount --bind /mnt/tmp /hosttmp
 $b mount -t tmpfs tmp /mnt/tmp
+case "$home" in
+/tmp/*)
+    top=${home#/tmp/}
+    top=${top%%/*}
+    $b mkdir -p "/mnt/tmp/$top"
+    $b mount --bind "/hosttmp/$top" "/mnt/tmp/$top"
+    ;;
+esac
 $b mount -t tmpfs run /mnt/run
 $b mount -t tmpfs shm /mnt/dev/shm 2>/dev/null
 job=$($b sed -n 's/.*kxjob=\([^ ]*\).*/\1/p' /proc/cmdline)
@@ -97,7 +110,7 @@ timeout -k 10 "${KORVEX_VM_TIMEOUT:-4800}" \
     qemu-system-x86_64 -machine q35 -m "$memory" -smp "$(nproc)" -accel tcg,thread=multi \
         -display none -vga none -serial stdio -monitor none -no-reboot -nodefaults \
         -kernel "$vm/vmlinuz" -initrd "$vm/initrd.gz" \
-        -append "console=ttyS0 quiet loglevel=0 panic=-1 kxjob=$job" \
+        -append "console=ttyS0 quiet loglevel=0 panic=-1 kxjob=$job kxhome=$here" \
         -drive file="$vm/prefix.img",if=virtio,format=raw,cache=unsafe \
         -virtfs local,path=/,mount_tag=hostroot,security_model=passthrough,id=root,multidevs=remap \
         </dev/null | sed -u 's/\r$//'
