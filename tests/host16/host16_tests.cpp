@@ -208,6 +208,8 @@ TEST_F(Host16, ContractFromAWin16Host)
     int local = s.Add("A r");
     int listed = s.Add("S k 1024 32 \"6" + Data + "\" l");
     int list = s.Add("L");
+    int listedDirs = s.Add("S k 1024 32 \"4" + Data + "\" l");
+    int listDirs = s.Add("L");
     int failed = s.Add("S k 1024 32 \"0" + Data + "\\no such\" l");
     int caps = s.Add("S k 1024 29 1 100");
     int capture = s.Add("S k 1024 29 2 w");
@@ -284,7 +286,11 @@ TEST_F(Host16, ContractFromAWin16Host)
     // The Win16 list box holds korvex's lines as they were sent.
     EXPECT_EQ(0u, Answer(p, listed));
     EXPECT_EQ("list 1", StepAt(p, list));
-    ASSERT_EQ(1u, p.lines.size());
+    EXPECT_EQ(0u, Answer(p, listedDirs));
+    EXPECT_EQ("list 1", StepAt(p, listDirs)) << "only the folder";
+    ASSERT_EQ(2u, p.lines.size());
+    EXPECT_EQ("Long Folder Name", p.lines[1].substr(27));
+    EXPECT_EQ("1", p.lines[1].substr(0, 1));
     EXPECT_EQ(27u + strlen("plain.txt"), p.lines[0].size());
     EXPECT_EQ("plain.txt", p.lines[0].substr(27));
     EXPECT_EQ("0", p.lines[0].substr(0, 1));
@@ -310,21 +316,27 @@ TEST_F(Host16, ContractFromAWin16Host)
 
 // ---- the file dialogs, driven from this side -------------------------------------
 
-static std::string DialogCaption;
-static std::string DialogType;      // typed into the name box; empty: Cancel
-static bool DialogFound;
+// The dialogs to expect, in order: caption, and the name to type (empty: Cancel).
+static std::vector<std::pair<std::string, std::string>> Dialogs;
+static int DialogsFound;
 
 // korvex's dialog, whoever started it: any visible dialog of a korvex process.
-static void DriveDialog(DWORD)
+static void DriveDialogs(DWORD)
 {
-    HWND dialog = FindDialog(DialogCaption.c_str(), 0, 60000);
-    DialogFound = dialog != NULL;
-    if (dialog == NULL)
-        return;
-    Sleep(300);
-    if (!DialogType.empty())
-        SendMessageA(DialogNameBox(dialog), WM_SETTEXT, 0, (LPARAM)DialogType.c_str());
-    PostMessageA(dialog, WM_COMMAND, DialogType.empty() ? IDCANCEL : IDOK, 0);
+    DialogsFound = 0;
+    for (const auto &d : Dialogs) {
+        HWND dialog = FindDialog(d.first.c_str(), 0, 60000);
+        if (dialog == NULL)
+            return;
+        DialogsFound++;
+        Sleep(300);
+        if (!d.second.empty())
+            SendMessageA(DialogNameBox(dialog), WM_SETTEXT, 0, (LPARAM)d.second.c_str());
+        PostMessageA(dialog, WM_COMMAND, d.second.empty() ? IDCANCEL : IDOK, 0);
+        // Until it is gone, so the next search finds the next dialog.
+        for (int i = 0; i < 50 && IsWindow(dialog); i++)
+            Sleep(100);
+    }
 }
 
 // The reply reaches the 16-bit window, which reads the reply atom and the two
@@ -346,15 +358,19 @@ TEST_F(Host16, FileDialogsReplyToTheWin16Window)
     int path = s.Add("A r");
     s.Add("N 3");
     int title = s.Add("A r");
+    // The open dialog, cancelled: still a reply, with 0 in its high word.
+    char open[64];
+    snprintf(open, sizeof(open), "0 0 0 0 0 %u 0 0", GlobalAddAtomA("Open From Win16"));
+    int asked7 = s.Add(std::string("S k 1024 7 \"") + open + "\" w");
+    int reply7 = s.Add("W 1024 7 10000");
+    s.Add("A q");
     s.Add("S k 1024 6 0 0");
     s.Add("W 1024 1 10000");
     s.Add("Q");
 
-    DialogCaption = "Save From Win16";
-    DialogType = fresh;
-    DialogFound = false;
-    Play p = RunPlayer(s, 120000, DriveDialog);
-    EXPECT_TRUE(DialogFound) << "no dialog appeared";
+    Dialogs = { { "Save From Win16", fresh }, { "Open From Win16", "" } };
+    Play p = RunPlayer(s, 120000, DriveDialogs);
+    EXPECT_EQ(2, DialogsFound) << "a dialog did not appear" << Dump(p);
     EXPECT_TRUE(p.finished);
     EXPECT_EQ(0u, Answer(p, asked));
     ASSERT_EQ(0u, StepAt(p, reply).find("wait 1024 8 ok")) << StepAt(p, reply);
@@ -370,6 +386,10 @@ TEST_F(Host16, FileDialogsReplyToTheWin16Window)
     EXPECT_EQ(ShortOf(Tree) + "\\Brand New 16.txt", AtomText(p, path));
     EXPECT_EQ("Brand New 16.txt", AtomText(p, title));
     EXPECT_FALSE(FileExists(fresh)) << "the probe file is gone";
+    EXPECT_EQ(0u, Answer(p, asked7));
+    ASSERT_EQ(0u, StepAt(p, reply7).find("wait 1024 7 ok")) << StepAt(p, reply7);
+    lp = strtoul(StepAt(p, reply7).c_str() + strlen("wait 1024 7 ok "), NULL, 10);
+    EXPECT_EQ(0u, HIWORD(lp)) << "cancelled";
 }
 
 // ---- launcher mode and the refusal ------------------------------------------------
