@@ -502,28 +502,32 @@ StepWait:
     jmp SkipLine
 
 StepSend:
-    call GetMessageValues
-    push word [m_window]
-    push word [m_message]
-    push word [m_wparam]
-    push word [m_high]
-    push word [m_low]
-    call far [cs:SendMessage]
+    mov bx, SendMessage
+    call CallWithMessage
     mov [lastr], ax
     mov [lastr + 2], dx
     PRINTF text_send, word [m_window], word [m_message], word [m_wparam], word [m_low], word [m_high], word [lastr], word [lastr + 2]
     jmp SkipLine
 
 StepPost:
+    mov bx, PostMessage
+    call CallWithMessage
+    PRINTF text_post, word [m_window], word [m_message], word [m_wparam], word [m_low], word [m_high], ax
+    jmp SkipLine
+
+; Reads window, message, wParam and lParam's words from the line and calls
+; SendMessage or PostMessage (the import slot in BX) with them.
+CallWithMessage:
+    push bx
     call GetMessageValues
+    pop bx
     push word [m_window]
     push word [m_message]
     push word [m_wparam]
     push word [m_high]
     push word [m_low]
-    call far [cs:PostMessage]
-    PRINTF text_post, word [m_window], word [m_message], word [m_wparam], word [m_low], word [m_high], ax
-    jmp SkipLine
+    call far [cs:bx]
+    ret
 
 GetMessageValues:
     call GetValue

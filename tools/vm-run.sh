@@ -94,10 +94,10 @@ rm -f "$status"
     # keeps in extended attributes.
     echo "mkdir -p '$here/build/wineprefix' && mount /dev/vda '$here/build/wineprefix'"
     echo "cd '$(pwd)'"
-    printf '%s' "exec </dev/null; (" 
+    # Through a pipe: on the console itself Wine would write terminal codes.
+    printf '%s' "exec </dev/null; ("
     for a in "$@"; do printf " '%s'" "$(printf '%s' "$a" | sed "s/'/'\\\\''/g")"; done
-    echo " ) >/dev/console 2>&1"
-    echo "echo \$? > '$status'"
+    echo "; echo \$? > '$status' ) 2>&1 | cat >/dev/console"
 } > "$job"
 
 # A fresh disk for the prefix each run (sparse: it takes what Wine writes).

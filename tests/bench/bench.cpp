@@ -9,8 +9,9 @@
 //   5. qivddraw's start-up, CreateProcess to the posted 118, against a trivial
 //      program that takes DirectDraw's exclusive mode the same way
 // Run on demand: build/wine-run.sh build/tests/korvex-bench.exe
-// "korvex-bench startup N" measures only 4, with N pairs (tools/bench.sh runs
-// it in fresh Wine sessions).
+// "korvex-bench startup N [peer]" measures only 4, with N pairs, the trivial
+// program first with "peer" (tools/bench.sh runs it in fresh Wine sessions,
+// alternating which one starts first).
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
@@ -83,7 +84,7 @@ static double TimeStart(HWND host, const std::string &command, UINT message, boo
 static std::string Quoted(const std::string &s) { return "\"" + s + "\""; }
 
 // Start-up of korvex against the trivial announcer, pairs alternated.
-static bool StartUp(HWND host, int pairs, double *korvex, double *peer)
+static bool StartUp(HWND host, int pairs, bool peerFirst, double *korvex, double *peer)
 {
     char number[16];
     snprintf(number, sizeof(number), " %lu", (unsigned long)(UINT_PTR)host);
@@ -92,7 +93,7 @@ static bool StartUp(HWND host, int pairs, double *korvex, double *peer)
     std::vector<double> a, b;
     for (int i = 0; i < pairs; i++) {
         double x, y;
-        if (i % 2 == 0) {
+        if ((i % 2 == 0) != peerFirst) {
             x = TimeStart(host, k, WM_USER, true);
             y = TimeStart(host, p, WM_USER, true);
         } else {
@@ -114,10 +115,11 @@ int main(int argc, char **argv)
     Bridge bridge;
     const int runs = 9;
 
-    if (argc == 3 && strcmp(argv[1], "startup") == 0) {
+    if ((argc == 3 || argc == 4) && strcmp(argv[1], "startup") == 0) {
         HWND host = CreateRecordingWindow("startup host");
         double k, p;
-        if (!StartUp(host, atoi(argv[2]), &k, &p)) {
+        bool peerFirst = argc == 4 && strcmp(argv[3], "peer") == 0;
+        if (!StartUp(host, atoi(argv[2]), peerFirst, &k, &p)) {
             printf("start-up: a program did not announce itself\n");
             return 1;
         }
@@ -230,7 +232,7 @@ int main(int argc, char **argv)
     // 4. Start-up, warm: Wine's services are up and the files are cached.
     {
         double k, p;
-        if (StartUp(bridge.host, 10, &k, &p))
+        if (StartUp(bridge.host, 10, false, &k, &p))
             Report("start-up to the ready notice / trivial (warm)", k, p, "ms", 1e3);
         else
             printf("start-up: a program did not announce itself\n");
