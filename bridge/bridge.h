@@ -30,9 +30,10 @@ void TakeAtomString(ATOM atom, char *buffer, int size);
 ATOM AtomFromString(const char *text);
 LRESULT CALLBACK BridgeWndProc(HWND, UINT, WPARAM, LPARAM);
 
-// A window word from the host, widened with zeros.  0xFFFF would widen to the
-// broadcast handle, which reaches every top-level window: it names no window.
-HWND HostWindow(WORD word);
+// A window handle from the host: a word widened with zeros, or request 28's
+// whole lParam.  0xFFFF is the broadcast handle, which reaches every top-level
+// window: it names no window.
+HWND HostWindow(DWORD value);
 
 // main.cpp
 ATOM RegisterBridgeClass(void);
@@ -53,7 +54,6 @@ enum {
 typedef void (*OnDemandProc)(void);
 OnDemandProc OnDemand(int function);
 void SetOnDemand(int function, OnDemandProc address);  // tests put their own calls here
-BOOL OnDemandLoaded(int function);
 // The calls themselves: each answers as its own failure without its library.
 BOOL OdGetOpenFileName(OPENFILENAMEA *ofn);
 BOOL OdGetSaveFileName(OPENFILENAMEA *ofn);

@@ -25,9 +25,9 @@ void TakeAtomString(ATOM atom, char *buffer, int size)
     GlobalDeleteAtom(atom);
 }
 
-HWND HostWindow(WORD word)
+HWND HostWindow(DWORD value)
 {
-    return word == 0xFFFF ? NULL : (HWND)(UINT_PTR)word;
+    return value == 0xFFFF ? NULL : (HWND)(UINT_PTR)value;
 }
 
 ATOM AtomFromString(const char *text)

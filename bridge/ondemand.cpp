@@ -6,8 +6,6 @@
 // A library or function that cannot be had makes the call answer as the
 // platform call's own failure would.
 #include "bridge.h"
-#include <commdlg.h>
-#include <winnetwk.h>
 
 static struct {
     const char *module;
@@ -57,11 +55,6 @@ void SetOnDemand(int function, OnDemandProc address)
         return;
     Functions[function].address = address;
     Functions[function].looked = TRUE;
-}
-
-BOOL OnDemandLoaded(int function)
-{
-    return function >= 0 && function < OD_COUNT && Functions[function].looked;
 }
 
 // The calls, each answering as its own failure when it cannot be had.

@@ -43,6 +43,7 @@ NE_BEGIN 'PLAYER16', 0x2000, 0x800
 %define WM_USER        1024
 %define LB_RESETCONTENT (WM_USER + 5)
 %define LB_GETTEXT     (WM_USER + 10)
+%define LB_GETTEXTLEN  (WM_USER + 11)
 %define LB_GETCOUNT    (WM_USER + 12)
 
 ; ---- imports --------------------------------------------------------------
@@ -460,6 +461,11 @@ StepExecWindow:
     mov di, command
     call GetText
     ; our window in decimal after the first text
+    ; (room for five digits and the zero, whatever the first text took)
+    cmp di, command + COMMAND_SIZE - 6
+    jb .room
+    mov di, command + COMMAND_SIZE - 6
+.room:
     push di
     FORMAT text_word, word [window]
     pop di
@@ -620,6 +626,19 @@ StepList:
     mov ax, [m_low]
     cmp ax, [m_high]
     jae .empty
+    ; LB_GETTEXT writes the whole line: ask its length first.
+    push word [listbox]
+    push word LB_GETTEXTLEN
+    push word [m_low]
+    push word 0
+    push word 0
+    call far [cs:SendMessage]
+    cmp ax, 259
+    jbe .fits
+    PRINTF text_toolong, ax
+    inc word [m_low]
+    jmp .line
+.fits:
     mov byte [atomtext], 0
     push word [listbox]
     push word LB_GETTEXT
@@ -973,6 +992,7 @@ text_number:     db 'number %lu', 0
 text_kept:       db 'kept "%s"', 0
 text_list:       db 'list %u', 0
 text_line:       db 'line %s', 0
+text_toolong:    db 'line of %u characters left out', 0
 text_visible:    db 'window %u exists %u visible %u', 0
 text_pumped:     db 'pumped %u', 0
 text_shown:      db 'show %u %u = %u', 0

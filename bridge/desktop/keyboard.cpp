@@ -33,8 +33,7 @@ LRESULT RequestIsNT(void)
 
 LRESULT RequestToFront(LPARAM lParam)
 {
-    // The whole lParam is the handle; 0xFFFF alone would be the broadcast handle.
-    if (lParam != 0xFFFF)
-        SetForegroundWindow((HWND)lParam);
+    // The whole lParam is the handle.
+    SetForegroundWindow(HostWindow((DWORD)lParam));
     return 0;
 }

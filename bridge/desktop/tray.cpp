@@ -6,6 +6,7 @@
 // trayIcon.hIcon is the one icon we hold: the one the platform shows, or the
 // one whose add it refused.  Every other icon we load is destroyed, so a host
 // that trades its window back and forth does not use up our USER objects.
+// Without the mark no icon is held: the removal below destroys it.
 static void RemoveIcon(void)
 {
     if (BridgeState.trayIcon.hWnd != NULL) {
@@ -22,7 +23,6 @@ LRESULT RequestTrayIcon(LPARAM lParam)
 {
     NOTIFYICONDATAA *icon = &BridgeState.trayIcon;
     HICON previous = icon->hIcon;
-    BOOL wasMarked = icon->hWnd != NULL;
 
     if (HIWORD(lParam) == 0) {
         RemoveIcon();
@@ -39,16 +39,14 @@ LRESULT RequestTrayIcon(LPARAM lParam)
     TakeAtomString(LOWORD(lParam), icon->szTip, 64);
     if (OdShellNotifyIcon(NIM_ADD, icon)) {
         // The new icon took the place of any earlier one.
-        if (previous != NULL && previous != icon->hIcon)
+        if (previous != NULL)
             DestroyIcon(previous);
         ShowWindow(BridgeState.targetWindow, SW_HIDE);
-    } else if (wasMarked && previous != NULL) {
+    } else if (previous != NULL) {
         // Refused while an icon is up: the platform still shows the earlier one.
         if (icon->hIcon != NULL)
             DestroyIcon(icon->hIcon);
         icon->hIcon = previous;
-    } else if (previous != NULL && previous != icon->hIcon) {
-        DestroyIcon(previous);
     }
     return 0;
 }

@@ -135,8 +135,8 @@ LRESULT RequestFileDialog(UINT code, LPARAM lParam)
                       fileOffset, extensionOffset);
     replyAtom = AtomFromString(work);
     // A reply nobody receives would leave its atoms in the table for good.
-    // (A post to no window at all would go to our own queue.)
-    if (replyWindow == NULL || !IsWindow(replyWindow)
+    // (A post to no window at all would go to our own queue: IsWindow first.)
+    if (!IsWindow(replyWindow)
         || !PostMessageA(replyWindow, WM_USER, code, MAKELPARAM(replyAtom, LOWORD(result)))) {
         if (replyAtom != 0)
             GlobalDeleteAtom(replyAtom);

@@ -60,7 +60,7 @@ static std::string ExpandHere(const std::string &path)
 
 // CreateProcess to the first notice at host (WM_USER wParam 1, or message
 // with wParam 118); the started program is ended again.  -1 on failure.
-static double TimeStart(HWND host, const std::string &command, UINT message, bool korvexLike)
+static double TimeStart(HWND host, const std::string &command, UINT message)
 {
     ClearRecorded();
     double t0 = Now();
@@ -70,7 +70,8 @@ static double TimeStart(HWND host, const std::string &command, UINT message, boo
     double t1 = Now();
     if (process == NULL)
         return -1;
-    if (ready && korvexLike)
+    // Each ends the way it is told to: request 6, WM_CLOSE, the leave command.
+    if (ready && message == WM_USER)
         SendMessageA((HWND)(UINT_PTR)LOWORD(seen.lParam), WM_USER, KXR_QUIT, 0);
     else if (ready && message == WM_APP + 1)
         PostMessageA((HWND)seen.lParam, WM_CLOSE, 0, 0);
@@ -94,11 +95,11 @@ static bool StartUp(HWND host, int pairs, bool peerFirst, double *korvex, double
     for (int i = 0; i < pairs; i++) {
         double x, y;
         if ((i % 2 == 0) != peerFirst) {
-            x = TimeStart(host, k, WM_USER, true);
-            y = TimeStart(host, p, WM_USER, true);
+            x = TimeStart(host, k, WM_USER);
+            y = TimeStart(host, p, WM_USER);
         } else {
-            y = TimeStart(host, p, WM_USER, true);
-            x = TimeStart(host, k, WM_USER, true);
+            y = TimeStart(host, p, WM_USER);
+            x = TimeStart(host, k, WM_USER);
         }
         if (x < 0 || y < 0)
             return false;
@@ -247,8 +248,8 @@ int main(int argc, char **argv)
         std::string p = Quoted(TestBinPath("benchpeer.exe")) + " fullscreen" + number;
         std::vector<double> a, b;
         for (int i = 0; i < 5; i++) {
-            double x = TimeStart(bridge.host, q, shown, false);
-            double y = TimeStart(bridge.host, p, WM_APP + 1, false);
+            double x = TimeStart(bridge.host, q, shown);
+            double y = TimeStart(bridge.host, p, WM_APP + 1);
             if (x < 0 || y < 0)
                 break;
             a.push_back(x);

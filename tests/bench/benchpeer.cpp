@@ -35,49 +35,52 @@ static LRESULT CALLBACK Trivial(HWND w, UINT m, WPARAM wp, LPARAM lp)
     return DefWindowProcA(w, m, wp, lp);
 }
 
+// The one class of every mode, registered as korvex registers its own.
+static void RegisterPeerClass(void)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = Trivial;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+    wc.lpszClassName = "BenchPeer";
+    RegisterClassA(&wc);
+}
+
+static HWND PeerWindow(DWORD exStyle, DWORD style, int width, int height, HWND owner)
+{
+    return CreateWindowExA(exStyle, "BenchPeer", "peer", style, 0, 0, width, height, owner, NULL,
+                           GetModuleHandleA(NULL), NULL);
+}
+
+static void MessageLoop(void)
+{
+    MSG msg;
+    while (GetMessageA(&msg, NULL, 0, 0) > 0)
+        DispatchMessageA(&msg);
+}
+
 int main(int argc, char **argv)
 {
+    if (argc >= 3)
+        RegisterPeerClass();
     if (argc == 3 && strcmp(argv[1], "window") == 0) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = Trivial;
-        wc.hInstance = GetModuleHandleA(NULL);
-        wc.lpszClassName = "BenchPeer";
-        RegisterClassA(&wc);
-        HWND w = CreateWindowExA(0, "BenchPeer", "", WS_POPUP, 0, 0, 1, 1, NULL, NULL, wc.hInstance, NULL);
+        HWND w = PeerWindow(0, WS_POPUP, 1, 1, NULL);
         PostMessageA((HWND)(UINT_PTR)strtoul(argv[2], NULL, 10), WM_APP, 0, (LPARAM)w);
-        MSG msg;
-        while (GetMessageA(&msg, NULL, 0, 0) > 0)
-            DispatchMessageA(&msg);
+        MessageLoop();
         return 0;
     }
     if (argc == 3 && strcmp(argv[1], "announce") == 0) {
         HWND host = (HWND)(UINT_PTR)strtoul(argv[2], NULL, 10);
         if (!IsWindow(host))
             return 1;
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = Trivial;
-        wc.hInstance = GetModuleHandleA(NULL);
-        wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
-        wc.lpszClassName = "BenchAnnounce";
-        RegisterClassA(&wc);
-        HWND w = CreateWindowExA(0, "BenchAnnounce", "peer", WS_OVERLAPPED | WS_CAPTION,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                 NULL, NULL, wc.hInstance, NULL);
+        HWND w = PeerWindow(0, WS_OVERLAPPED | WS_CAPTION, 320, 200, NULL);
         PostMessageA(host, WM_USER, 1, MAKELPARAM(LOWORD((UINT_PTR)w), 2));
-        MSG msg;
-        while (GetMessageA(&msg, NULL, 0, 0) > 0)
-            DispatchMessageA(&msg);
+        MessageLoop();
         return 0;
     }
     if (argc == 3 && strcmp(argv[1], "fullscreen") == 0) {
         HWND host = (HWND)(UINT_PTR)strtoul(argv[2], NULL, 10);
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = Trivial;
-        wc.hInstance = GetModuleHandleA(NULL);
-        wc.lpszClassName = "BenchFull";
-        RegisterClassA(&wc);
-        HWND owner = CreateWindowExA(0, "BenchFull", "", WS_POPUP, 0, 0, 1, 1, NULL, NULL,
-                                     wc.hInstance, NULL);
+        HWND owner = PeerWindow(0, WS_POPUP, 1, 1, NULL);
         ShowWindow(owner, SW_SHOWMINIMIZED);
         IDirectDraw *dd = NULL;
         IDirectDrawSurface *primary = NULL;
@@ -91,12 +94,9 @@ int main(int argc, char **argv)
             || dd->SetDisplayMode(640, 480, 32) != DD_OK
             || dd->CreateSurface(&d, &primary, NULL) != DD_OK)
             return 1;
-        HWND w = CreateWindowExA(WS_EX_TOPMOST, "BenchFull", "", WS_POPUP | WS_VISIBLE, 0, 0,
-                                 640, 480, owner, NULL, wc.hInstance, NULL);
+        HWND w = PeerWindow(WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE, 640, 480, owner);
         PostMessageA(host, WM_APP + 1, 118, (LPARAM)w);
-        MSG msg;
-        while (GetMessageA(&msg, NULL, 0, 0) > 0)
-            DispatchMessageA(&msg);
+        MessageLoop();
         primary->Release();
         dd->Release();
         return 0;

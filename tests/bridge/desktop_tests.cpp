@@ -430,10 +430,9 @@ TEST(TrayIcon, IconsNoLongerShownAreDestroyed)
 }
 
 // A network provider whose every container holds one server and itself.
-static int NetOpens, NetDepth, NetMaxDepth;
+static int NetDepth, NetMaxDepth;
 static DWORD WINAPI FakeOpenEnum(DWORD, DWORD, DWORD, NETRESOURCEA *, HANDLE *handle)
 {
-    NetOpens++;
     NetDepth++;
     if (NetDepth > NetMaxDepth)
         NetMaxDepth = NetDepth;
@@ -469,7 +468,7 @@ TEST(NetworkListing, ContainersNestedWithoutEndStopAtADepth)
     SetOnDemand(OD_WNETENUMRESOURCE, (OnDemandProc)FakeEnumResource);
     SetOnDemand(OD_WNETCLOSEENUM, (OnDemandProc)FakeCloseEnum);
     HWND list = CreateWindowA("LISTBOX", "", 0, 0, 0, 100, 100, NULL, NULL, NULL, NULL);
-    NetOpens = NetDepth = NetMaxDepth = 0;
+    NetDepth = NetMaxDepth = 0;
 
     EXPECT_EQ(0, RequestFillList(MAKELPARAM(GlobalAddAtomA("1"), Word(list))));
     EXPECT_EQ(17, NetMaxDepth) << "the top and 16 containers below it";

@@ -5,12 +5,6 @@
 #include <string.h>
 #include "testsupport.h"
 
-static std::string Short(const std::string &path)
-{
-    char buffer[MAX_PATH] = "";
-    GetShortPathNameA(path.c_str(), buffer, sizeof(buffer));
-    return buffer;
-}
 
 // What the driver thread does with the dialog, and what it saw.
 struct Driver {
@@ -148,7 +142,7 @@ TEST_F(Dialogs, OpenAnExistingFileGivesItsShortForm)
     EXPECT_EQ(1, d.nested) << "a request served while the dialog is open";
     ASSERT_TRUE(r.arrived) << "no reply";
     EXPECT_NE(0u, r.confirmed);
-    EXPECT_EQ(Short(file), r.path);
+    EXPECT_EQ(ShortPath(file), r.path);
     EXPECT_EQ("Long Document Name.txt", r.title);
     EXPECT_EQ(2u, r.filterIndex);
     size_t slash = r.path.rfind('\\');
@@ -165,9 +159,9 @@ TEST_F(Dialogs, SaveANewNameKeepsItsLongLastComponent)
     Reply r = Run(KXR_SAVE_DIALOG, "All#*.*", 1, NULL, tree.c_str(), "Save It", 0, &d);
     ASSERT_TRUE(r.arrived);
     EXPECT_NE(0u, r.confirmed);
-    EXPECT_EQ(Short(tree) + "\\Brand New Document.txt", r.path);
+    EXPECT_EQ(ShortPath(tree) + "\\Brand New Document.txt", r.path);
     EXPECT_FALSE(FileExists(fresh)) << "the probe file is gone again";
-    EXPECT_EQ(Short(tree).size() + 1, r.fileOffset);
+    EXPECT_EQ(ShortPath(tree).size() + 1, r.fileOffset);
 }
 
 TEST_F(Dialogs, CancelStillReplies)
@@ -199,7 +193,7 @@ TEST_F(Dialogs, InitialNameFoundInTheInitialDirectory)
 
     Driver f = {};
     f.ok = false;
-    Run(KXR_OPEN_DIALOG, NULL, 0, Short(file).c_str(), NULL, NULL, 0, &f);
+    Run(KXR_OPEN_DIALOG, NULL, 0, ShortPath(file).c_str(), NULL, NULL, 0, &f);
     EXPECT_EQ("Long Document Name.txt", f.shownName) << "a full short path goes in its long form";
 }
 
@@ -251,7 +245,7 @@ TEST_F(Dialogs, DefaultExtensionAndFilterWithoutTrailingHash)
     EXPECT_EQ(0, GlobalFindAtomA("Anything#*.*"));
     EXPECT_EQ(0, GlobalFindAtomA(tree.c_str()));
     ASSERT_TRUE(r.arrived);
-    EXPECT_EQ(Short(tree) + "\\Plain Name.kxd", r.path);
+    EXPECT_EQ(ShortPath(tree) + "\\Plain Name.kxd", r.path);
     EXPECT_EQ(r.path.size() - 3, r.extensionOffset);
 }
 
@@ -305,7 +299,7 @@ TEST_F(Dialogs, ProbeNeverTouchesAFileOfTheUser)
     save.ok = true;
     r = RunOn(&own, Word(own.host), KXR_SAVE_DIALOG, NULL, 0, NULL, cwd.c_str(), NULL, 0, &save);
     EXPECT_TRUE(r.arrived);
-    EXPECT_EQ(Short(cwd) + "\\fresh one.txt", r.path);
+    EXPECT_EQ(ShortPath(cwd) + "\\fresh one.txt", r.path);
 
     // A folder nobody can write in: no probe can be made, the name comes back.
     std::string locked = "Z:\\proc\\kx locked name.txt";
@@ -339,7 +333,7 @@ TEST_F(Dialogs, FilterOf255CharactersArrivesWhole)
     d.ok = true;
     Reply r = Run(KXR_SAVE_DIALOG, filter.c_str(), 2, NULL, tree.c_str(), NULL, 0, &d, false, "x");
     ASSERT_TRUE(r.arrived);
-    EXPECT_EQ(Short(tree) + "\\filtered.tq", r.path) << "the pattern's last character is there";
+    EXPECT_EQ(ShortPath(tree) + "\\filtered.tq", r.path) << "the pattern's last character is there";
 }
 
 // A reply that reaches nobody: korvex takes back the atoms it made for it, and

@@ -8,12 +8,6 @@
 #include "bridge.h"
 #include "file_rules.h"
 
-static std::string Short(const std::string &path)
-{
-    char buffer[MAX_PATH] = "";
-    GetShortPathNameA(path.c_str(), buffer, sizeof(buffer));
-    return buffer;
-}
 
 static FILETIME UtcOfLocal(int y, int mo, int d, int h, int mi, int s)
 {
@@ -98,7 +92,7 @@ protected:
         CreateDirectoryA((tree + "\\Long Directory Name").c_str(), NULL);
         CreateDirectoryA(deep.c_str(), NULL);
         WriteFileOfSize(deep + "\\File With Long Name.txt", 5);
-        deepShort = Short(deep);
+        deepShort = ShortPath(deep);
         ASSERT_TRUE(StartBridge(&bridge, "files host"));
     }
     static void TearDownTestSuite()
@@ -124,7 +118,7 @@ std::string Files::tree, Files::deep, Files::deepShort, Files::oldDir;
 TEST_F(Files, LongPathExpandsEveryComponent)
 {
     std::string file = deep + "\\File With Long Name.txt";
-    std::string shortFile = Short(file);
+    std::string shortFile = ShortPath(file);
     ASSERT_NE(file, shortFile);
     EXPECT_EQ(file, Ask(KXR_LONG_PATH, shortFile));
 
@@ -169,11 +163,11 @@ TEST_F(Files, LongPathKeepsDotAndDotDotAsWritten)
     // A search for "dir\." names dir, one for "a\b\.." names a: looked up,
     // they would put another directory in their place.
     std::string longDir = tree + "\\Long Directory Name";
-    std::string shortDir = Short(longDir);
-    std::string shortDeep = Short(deep);
+    std::string shortDir = ShortPath(longDir);
+    std::string shortDeep = ShortPath(deep);
     std::string deepName = deep.substr(deep.rfind('\\') + 1);
     std::string file = "File With Long Name.txt";
-    std::string shortFile = Short(deep + "\\" + file).substr(shortDeep.size() + 1);
+    std::string shortFile = ShortPath(deep + "\\" + file).substr(shortDeep.size() + 1);
     EXPECT_EQ(longDir + "\\.\\" + deepName + "\\" + file,
               Ask(KXR_LONG_PATH, shortDir + "\\.\\" + shortDeep.substr(shortDir.size() + 1)
                                      + "\\" + shortFile));
@@ -212,7 +206,7 @@ TEST_F(Files, LongPathTooLongComesBackAsGiven)
 TEST_F(Files, ShortPathOfExistingAndNewFiles)
 {
     std::string file = deep + "\\File With Long Name.txt";
-    EXPECT_EQ(Short(file), Ask(KXR_SHORT_PATH, file));
+    EXPECT_EQ(ShortPath(file), Ask(KXR_SHORT_PATH, file));
     EXPECT_EQ(deepShort + "\\A New File Name.TXT", Ask(KXR_SHORT_PATH, deep + "\\A New File Name.TXT"));
     EXPECT_EQ("no such name.txt", Ask(KXR_SHORT_PATH, "no such name.txt"));
     EXPECT_EQ("<0>", Ask(KXR_SHORT_PATH, ""));
@@ -354,7 +348,7 @@ TEST_F(Files, FileInformationText)
 
     std::string longFile = deep + "\\File With Long Name.txt";
     std::string info = Ask(KXR_FILE_INFO, longFile);
-    std::string shortName = Short(longFile).substr(deepShort.size() + 1);
+    std::string shortName = ShortPath(longFile).substr(deepShort.size() + 1);
     EXPECT_EQ(shortName, info.substr(info.rfind(' ') + 1));
     EXPECT_EQ("<0>", Ask(KXR_FILE_INFO, tree + "\\nothing.*"));
 }
@@ -573,7 +567,7 @@ TEST_F(Listing, DirectoryLines)
 
     EXPECT_EQ('1', LineOf(lines, "sub one")[0]);
     EXPECT_NE("", LineOf(lines, std::string(64, 'a')));
-    std::string shortName = Short(dir + "\\" + std::string(65, 'b')).substr(Short(dir).size() + 1);
+    std::string shortName = ShortPath(dir + "\\" + std::string(65, 'b')).substr(ShortPath(dir).size() + 1);
     EXPECT_NE("", LineOf(lines, shortName)) << "65 characters: the short name";
     EXPECT_EQ("00ffffff", LineOf(lines, "largest.bin").substr(3, 8));
     EXPECT_EQ("", LineOf(lines, "too large.bin"));

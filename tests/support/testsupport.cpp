@@ -242,6 +242,13 @@ bool AtomAlive(ATOM atom)
     return GlobalGetAtomNameA(atom, name, sizeof(name)) != 0;
 }
 
+std::string ShortPath(const std::string &path)
+{
+    char buffer[MAX_PATH] = "";
+    DWORD n = GetShortPathNameA(path.c_str(), buffer, sizeof(buffer));
+    return n > 0 && n < sizeof(buffer) ? buffer : "";
+}
+
 HWND DialogNameBox(HWND dialog)
 {
     HWND box = GetDlgItem(dialog, 1148);

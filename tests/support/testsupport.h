@@ -59,6 +59,9 @@ void RemoveTree(const std::string &path);
 bool WriteFileOfSize(const std::string &path, DWORD size);
 bool FileExists(const std::string &path);
 
+// The 8.3 form of an existing path; "" when there is none.
+std::string ShortPath(const std::string &path);
+
 // Whether an atom is still in the global table.
 bool AtomAlive(ATOM atom);
 // The names of every string atom in the global table.
