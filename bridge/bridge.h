@@ -9,6 +9,7 @@
 #include <commdlg.h>
 #include <winnetwk.h>
 #include "../include/korvex.h"
+#include "../shared/trace.h"
 
 // The process's one global record.  Everything else lives in a request.
 struct BRIDGESTATE {
@@ -18,9 +19,14 @@ struct BRIDGESTATE {
     NOTIFYICONDATAA  trayIcon;       // hWnd != 0 while an icon is registered
     JOYCAPSA         joyCaps;
     WIN32_FIND_DATAA findData;       // last entry of the open search
+    BOOL             findExact;      // its cFileName is its name exactly
     HANDLE           findHandle;     // 0: no search
+    char             findPattern[256];  // the search's pattern, for its folder
     DWORD            joyThreshold;
     DWORD            joyScale;
+    BOOL             joyCaptured;    // joystick 1 is captured for the target
+    HWND             hostWindow;     // the window we were started for, and
+    DWORD            hostThread;     // its thread: we end when both are gone
 };
 
 extern BRIDGESTATE BridgeState;
@@ -28,6 +34,10 @@ extern BRIDGESTATE BridgeState;
 // Atom strings (dispatch.cpp)
 void TakeAtomString(ATOM atom, char *buffer, int size);
 ATOM AtomFromString(const char *text);
+// The trace: a note added to the line of the request being served, and the
+// result atom a request made (when it is the answer, its text is told).
+void TraceRequestNote(const char *format, ...);
+void TraceAtomMade(ATOM atom, const char *text);
 LRESULT CALLBACK BridgeWndProc(HWND, UINT, WPARAM, LPARAM);
 
 // A window handle from the host: a word widened with zeros, or request 28's
@@ -37,6 +47,11 @@ HWND HostWindow(DWORD value);
 
 // main.cpp
 ATOM RegisterBridgeClass(void);
+// dispatch.cpp: whether the host has gone without request 6: its window is gone and the
+// thread that owned it has no window left (a host that replaced its window
+// keeps us).
+BOOL HostGone(void);
+enum { KX_TIMER_HOST = 1 };   // looks at the host about once a second
 
 // ondemand.cpp: functions of the libraries that only some requests need,
 // looked up on first use.  NULL when they cannot be had.
@@ -54,6 +69,7 @@ enum {
 typedef void (*OnDemandProc)(void);
 OnDemandProc OnDemand(int function);
 void SetOnDemand(int function, OnDemandProc address);  // tests put their own calls here
+void SetOnDemandLibrary(int function, const char *module);  // and their own library names
 // The calls themselves: each answers as its own failure without its library.
 BOOL OdGetOpenFileName(OPENFILENAMEA *ofn);
 BOOL OdGetSaveFileName(OPENFILENAMEA *ofn);
@@ -77,6 +93,24 @@ LONG OdRegSetValueEx(HKEY key, const char *name, DWORD reserved, DWORD type, con
                      DWORD size);
 LONG OdRegDeleteKey(HKEY key, const char *subKey);
 LONG OdRegCloseKey(HKEY key);
+
+// files/names.cpp: the names of directory entries the host is given.
+// Searches that also say whether cFileName is the entry's name exactly.
+HANDLE FindFirstEntry(const char *pattern, WIN32_FIND_DATAA *entry, BOOL *exact);
+BOOL FindNextEntry(HANDLE search, WIN32_FIND_DATAA *entry, BOOL *exact);
+// Whether exactly one entry of the folder (the first folderLength characters
+// of folder) answers to shortName.
+BOOL ShortNameAlone(const char *folder, int folderLength, const char *shortName);
+// The name the host is given for the entry that path found (long, or short
+// when that opens it alone; longest: see HostEntryName), and its 8.3 name.
+// NULL when no name opens the entry alone.
+const char *HostName(const char *path, const WIN32_FIND_DATAA *entry, BOOL exact, int longest);
+const char *HostShort(const char *path, const WIN32_FIND_DATAA *entry, BOOL exact);
+// Whether two names open the same file or folder.
+BOOL SameFile(const char *one, const char *other);
+// The short form of path's folder, checked to open that folder, followed by
+// path's last component as it stands.  FALSE when there is none that fits.
+BOOL ShortFolderAndName(const char *path, char *result, int size);
 
 // Request functions: each takes the request's lParam and returns its result.
 // files/paths.cpp
@@ -111,11 +145,13 @@ LRESULT RequestRegDeleteKey(LPARAM lParam);
 // desktop/tray.cpp
 LRESULT RequestTrayIcon(LPARAM lParam);
 LRESULT RequestQuit(void);
+void RemoveIcon(void);
 void TrayNotification(LPARAM lParam);
 void TrayCommand(WPARAM wParam);
 // desktop/joystick.cpp
 LRESULT RequestJoystick(LPARAM lParam);
 void RelayJoystick(UINT message, WPARAM wParam, LPARAM lParam);
+void ReleaseJoystick(void);   // at the end: a capture we hold is let go
 // desktop/keyboard.cpp
 LRESULT RequestNetDialog(LPARAM lParam);
 LRESULT RequestScrollLock(void);

@@ -1,9 +1,49 @@
 // dispatch.cpp - the request window's procedure and the atom strings that
 // carry texts between the host and us.
 #include "bridge.h"
+#include <stdarg.h>
+#include <stdio.h>
 #include <string.h>
 
-BRIDGESTATE BridgeState = { 0, 0, 0, {}, {}, {}, 0, 0, 3242 };
+BRIDGESTATE BridgeState = { 0, 0, 0, {}, {}, {}, FALSE, 0, "", 0, 3242, FALSE, 0, 0 };
+
+// The trace's record of the requests under way, innermost last: requests run
+// nested inside dialogs and tray calls, and each line tells one request whole.
+enum { TRACE_DEPTH = 8 };
+enum { TRACE_REQUEST_SIZE = TRACE_LINE_SIZE - TRACE_TEXT_SIZE - 64 };
+static struct {
+    char line[TRACE_REQUEST_SIZE];
+    ATOM made;                        // the last result atom the request made
+    char madeText[TRACE_TEXT_SIZE];   // and its text, escaped
+} Requests[TRACE_DEPTH];
+static int RequestDepth;
+
+void TraceRequestNote(const char *format, ...)
+{
+    va_list arguments;
+    size_t have;
+
+    if (!TRACING() || RequestDepth == 0 || RequestDepth > TRACE_DEPTH)
+        return;
+    char *line = Requests[RequestDepth - 1].line;
+    have = strlen(line);
+    if (have + 2 >= TRACE_REQUEST_SIZE)
+        return;
+    line[have++] = ' ';
+    line[have] = '\0';
+    va_start(arguments, format);
+    vsnprintf(line + have, TRACE_REQUEST_SIZE - have, format, arguments);
+    va_end(arguments);
+}
+
+void TraceAtomMade(ATOM atom, const char *text)
+{
+    if (!TRACING() || RequestDepth == 0 || RequestDepth > TRACE_DEPTH)
+        return;
+    // Only the answer's atom is told in the line: remember the last one.
+    Requests[RequestDepth - 1].made = atom;
+    TraceEscape(text, Requests[RequestDepth - 1].madeText, TRACE_TEXT_SIZE);
+}
 
 void TakeAtomString(ATOM atom, char *buffer, int size)
 {
@@ -23,6 +63,10 @@ void TakeAtomString(ATOM atom, char *buffer, int size)
     if (buffer != NULL)
         lstrcpynA(buffer, name, size);
     GlobalDeleteAtom(atom);
+    if (TRACING()) {
+        char escaped[TRACE_TEXT_SIZE];
+        TraceRequestNote("read %u %s", atom, TraceEscape(name, escaped, sizeof(escaped)));
+    }
 }
 
 HWND HostWindow(DWORD value)
@@ -41,10 +85,30 @@ ATOM AtomFromString(const char *text)
         cut[255] = '\0';
         text = cut;
     }
-    return GlobalAddAtomA(text);
+    ATOM atom = GlobalAddAtomA(text);
+    if (TRACING())
+        TraceAtomMade(atom, text);
+    return atom;
 }
 
-static LRESULT DispatchRequest(WPARAM code, LPARAM lParam)
+static BOOL CALLBACK AnyWindow(HWND window, LPARAM found)
+{
+    (void)window;
+    *(BOOL *)found = TRUE;
+    return FALSE;
+}
+
+BOOL HostGone(void)
+{
+    BOOL found = FALSE;
+
+    if (BridgeState.hostWindow == NULL || IsWindow(BridgeState.hostWindow))
+        return FALSE;
+    EnumThreadWindows(BridgeState.hostThread, AnyWindow, (LPARAM)&found);
+    return !found;
+}
+
+static LRESULT Serve(WPARAM code, LPARAM lParam)
 {
     switch (code) {
     case KXR_LONG_PATH:      return RequestLongPath(lParam);
@@ -80,11 +144,53 @@ static LRESULT DispatchRequest(WPARAM code, LPARAM lParam)
     }
 }
 
+// A request and its trace line: the code, the two words, what it read, and
+// the answer (a number, or the result atom and its text).
+static LRESULT DispatchRequest(WPARAM code, LPARAM lParam)
+{
+    LRESULT result;
+    const char *name;
+    int depth;
+
+    if (!TRACING())
+        return Serve(code, lParam);
+    depth = RequestDepth++;
+    name = RequestName((unsigned)code);
+    if (depth < TRACE_DEPTH) {
+        snprintf(Requests[depth].line, TRACE_REQUEST_SIZE, "request %lu %s lo %u hi %u",
+                 (unsigned long)code, name != NULL ? name : "(none)", LOWORD(lParam), HIWORD(lParam));
+        Requests[depth].made = 0;
+    }
+    result = Serve(code, lParam);
+    RequestDepth--;
+    if (depth >= TRACE_DEPTH) {
+        Trace("request %lu (nested too deep to tell more) = %ld", (unsigned long)code, (long)result);
+    } else if (Requests[depth].made != 0 && (ATOM)result == Requests[depth].made
+               && (ULONG_PTR)result <= 0xFFFF) {
+        Trace("%s = atom %u %s", Requests[depth].line, (unsigned)result, Requests[depth].madeText);
+    } else {
+        Trace("%s = %ld", Requests[depth].line, (long)result);
+    }
+    return result;
+}
+
 LRESULT CALLBACK BridgeWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_DESTROY:
+        // However we end, nothing of ours stays behind: a request served
+        // inside request 6's own tray call may have put the icon back.
+        KillTimer(window, KX_TIMER_HOST);
+        RemoveIcon();
+        ReleaseJoystick();
         PostQuitMessage(0);
+        return 0;
+
+    case WM_TIMER:
+        if (wParam == KX_TIMER_HOST && HostGone()) {
+            Trace("the host has gone without request 6: ending");
+            RequestQuit();
+        }
         return 0;
 
     case WM_COMMAND:
@@ -99,6 +205,11 @@ LRESULT CALLBACK BridgeWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         return 0;
 
     case WM_USER:
+        // A request after the host has gone serves nobody: end instead.
+        if (HostGone()) {
+            Trace("request %lu after the host has gone: ending", (unsigned long)wParam);
+            return RequestQuit();
+        }
         return DispatchRequest(wParam, lParam);
 
     case KX_WM_TRAYNOTIFY:

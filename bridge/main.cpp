@@ -22,8 +22,10 @@ static int RunLauncher(const char *arguments)
     GetStartupInfoA(&startup);
 
     // A cut command could start the wrong program: refuse it whole.
-    if (strlen(arguments) >= sizeof(command))
+    if (strlen(arguments) >= sizeof(command)) {
+        Trace("launch refused: %u characters", (unsigned)strlen(arguments));
         return 0;
+    }
     strcpy(command, arguments);
     TrimTrailingBlanks(command);
 
@@ -41,8 +43,13 @@ static int RunLauncher(const char *arguments)
     }
 
     memset(&process, 0, sizeof(process));
-    CreateProcessA(NULL, command, NULL, NULL, FALSE, CREATE_SEPARATE_WOW_VDM,
-                   NULL, NULL, &startup, &process);
+    BOOL started = CreateProcessA(NULL, command, NULL, NULL, FALSE, CREATE_SEPARATE_WOW_VDM,
+                                  NULL, NULL, &startup, &process);
+    if (TRACING()) {
+        char text[TRACE_TEXT_SIZE];
+        Trace("launch %s started %d error %lu", TraceEscape(command, text, sizeof(text)), started,
+              started ? 0ul : (unsigned long)GetLastError());
+    }
     return 0;
 }
 
@@ -75,12 +82,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR startupArgument
     // The start-up code's text keeps leading blanks and loses what follows a
     // quoted name with no blank after it: read the command line ourselves.
     arguments = ArgumentText(GetCommandLineA());
+    TraceStart("korvex");
+    if (TRACING()) {
+        char text[TRACE_TEXT_SIZE];
+        Trace("start %s", TraceEscape(arguments, text, sizeof(text)));
+    }
 
     if (strncmp(arguments, KX_LAUNCH_PREFIX, 3) == 0)
         return RunLauncher(arguments + 3);
 
     host = (HWND)(UINT_PTR)ParseDecimalHandle(arguments);
     if (arguments[0] == '\0' || !IsWindow(host)) {
+        Trace("refused: %lu is no window", (unsigned long)(UINT_PTR)host);
         MessageBoxA(NULL, "This program can only run from within another program.",
                     "korvex", MB_ICONHAND | MB_OK);
         return 0;
@@ -95,9 +108,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR startupArgument
     if (window == NULL)
         return 0;
     BridgeState.requestWindow = window;
+    BridgeState.hostWindow = host;
+    BridgeState.hostThread = GetWindowThreadProcessId(host, NULL);
+    // A host that crashes sends no request 6: look for it now and then.
+    SetTimer(window, KX_TIMER_HOST, 1000, NULL);
 
     PostMessageA(host, WM_USER, KX_NOTICE,
                  MAKELPARAM(LOWORD((UINT_PTR)window), KX_READY_HIGH));
+    Trace("notice ready posted to %lu: request window %u", (unsigned long)(UINT_PTR)host,
+          LOWORD((UINT_PTR)window));
 
     // The start-up code hands us the starter's show state: a host that starts
     // us hidden never sees this window.
@@ -110,7 +129,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR startupArgument
     }
 
     UnregisterClassA(BridgeClass, instance);
-    if (IsWindow(host))
+    if (IsWindow(host)) {
         PostMessageA(host, WM_USER, KX_NOTICE, 0);
+        Trace("notice closing posted to %lu; end", (unsigned long)(UINT_PTR)host);
+    } else {
+        Trace("end; the host window is gone: no closing notice");
+    }
     return (int)msg.wParam;
 }

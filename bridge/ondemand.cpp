@@ -5,6 +5,10 @@
 //
 // A library or function that cannot be had makes the call answer as the
 // platform call's own failure would.
+//
+// Each library is loaded by its full path in the system folder: by then a
+// file dialog may have moved our current folder to one the user chose, and
+// older Windows search the current folder before the system folder.
 #include "bridge.h"
 
 static struct {
@@ -39,14 +43,31 @@ OnDemandProc OnDemand(int function)
     if (function < 0 || function >= OD_COUNT)
         return NULL;
     if (!Functions[function].looked) {
+        char path[MAX_PATH];
+        UINT n = GetSystemDirectoryA(path, MAX_PATH);
+        HMODULE module = NULL;
+
         // Loaded once and kept for the life of the process.
-        HMODULE module = LoadLibraryA(Functions[function].module);
+        if (n > 0 && n + 1 + lstrlenA(Functions[function].module) < MAX_PATH) {
+            lstrcatA(path, "\\");
+            lstrcatA(path, Functions[function].module);
+            module = LoadLibraryA(path);
+        }
         Functions[function].looked = TRUE;
         if (module != NULL)
             Functions[function].address =
                 (OnDemandProc)GetProcAddress(module, Functions[function].name);
     }
     return Functions[function].address;
+}
+
+void SetOnDemandLibrary(int function, const char *module)
+{
+    if (function < 0 || function >= OD_COUNT)
+        return;
+    Functions[function].module = module;
+    Functions[function].address = NULL;
+    Functions[function].looked = FALSE;
 }
 
 void SetOnDemand(int function, OnDemandProc address)
@@ -108,26 +129,27 @@ typedef MMRESULT (WINAPI *JoyCaptureProc)(HWND, UINT, UINT, BOOL);
 typedef MMRESULT (WINAPI *JoyReleaseProc)(UINT);
 typedef MMRESULT (WINAPI *JoyGetThresholdProc)(UINT, UINT *);
 typedef MMRESULT (WINAPI *JoySetThresholdProc)(UINT, UINT);
-// Without the multimedia library there is no joystick to be had.
+// Without the multimedia library every joystick call answers as it does
+// where no joystick driver is installed.
 MMRESULT OdJoyGetDevCaps(UINT_PTR id, JOYCAPSA *caps, UINT size)
 {
-    CALL(OD_JOYGETDEVCAPS, JoyCapsProc, JOYERR_UNPLUGGED, (id, caps, size));
+    CALL(OD_JOYGETDEVCAPS, JoyCapsProc, MMSYSERR_NODRIVER, (id, caps, size));
 }
 MMRESULT OdJoySetCapture(HWND window, UINT id, UINT period, BOOL changed)
 {
-    CALL(OD_JOYSETCAPTURE, JoyCaptureProc, JOYERR_UNPLUGGED, (window, id, period, changed));
+    CALL(OD_JOYSETCAPTURE, JoyCaptureProc, MMSYSERR_NODRIVER, (window, id, period, changed));
 }
 MMRESULT OdJoyReleaseCapture(UINT id)
 {
-    CALL(OD_JOYRELEASECAPTURE, JoyReleaseProc, JOYERR_UNPLUGGED, (id));
+    CALL(OD_JOYRELEASECAPTURE, JoyReleaseProc, MMSYSERR_NODRIVER, (id));
 }
 MMRESULT OdJoyGetThreshold(UINT id, UINT *threshold)
 {
-    CALL(OD_JOYGETTHRESHOLD, JoyGetThresholdProc, JOYERR_UNPLUGGED, (id, threshold));
+    CALL(OD_JOYGETTHRESHOLD, JoyGetThresholdProc, MMSYSERR_NODRIVER, (id, threshold));
 }
 MMRESULT OdJoySetThreshold(UINT id, UINT threshold)
 {
-    CALL(OD_JOYSETTHRESHOLD, JoySetThresholdProc, JOYERR_UNPLUGGED, (id, threshold));
+    CALL(OD_JOYSETTHRESHOLD, JoySetThresholdProc, MMSYSERR_NODRIVER, (id, threshold));
 }
 
 typedef LONG (WINAPI *RegOpenProc)(HKEY, const char *, DWORD, REGSAM, HKEY *);

@@ -53,8 +53,12 @@ int SetUpFullScreen(HINSTANCE instance)
     if (FullScreenState.directDraw->SetCooperativeLevel(owner, DDSCL_EXCLUSIVE | DDSCL_ALLOWREBOOT
                                                                    | DDSCL_FULLSCREEN) != DD_OK)
         return 0;
-    if (FullScreenState.directDraw->SetDisplayMode(QIV_WIDTH, FullScreenState.displayHeight,
-                                                   FullScreenState.colourDepth) != DD_OK)
+    HRESULT mode = FullScreenState.directDraw->SetDisplayMode(QIV_WIDTH, FullScreenState.displayHeight,
+                                                              FullScreenState.colourDepth);
+    if (TRACING())
+        Trace("mode %ux%u at %u bits = 0x%08lx", QIV_WIDTH, FullScreenState.displayHeight,
+              FullScreenState.colourDepth, (unsigned long)mode);
+    if (mode != DD_OK)
         return 0;
 
     memset(&description, 0, sizeof(description));
@@ -83,6 +87,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR startupArgument
     (void)startupArguments;
     // Our own reading of the command line, as korvex does.
     arguments = ArgumentText(GetCommandLineA());
+    TraceStart("qivddraw");
+    if (TRACING()) {
+        char text[TRACE_TEXT_SIZE];
+        Trace("start %s", TraceEscape(arguments, text, sizeof(text)));
+    }
 
     if (!IsWindow((HWND)(UINT_PTR)ParseDecimalHandle(arguments))) {
         MessageBoxA(NULL, "This program can only run from within another program.", NULL,
@@ -98,6 +107,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR startupArgument
     FullScreenState.fullScreenMessage = RegisterWindowMessageA(QIV_MESSAGE_NAME);
 
     if (!SetUpFullScreen(instance)) {
+        if (TRACING())
+            Trace("full-screen mode refused");
         if (FullScreenState.ownerWindow == NULL)
             return 0;
         ReleaseDirectDraw();
@@ -121,6 +132,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR startupArgument
     PostMessageA(FullScreenState.hostWindow, FullScreenState.fullScreenMessage, QIV_SHOWN,
                  (LPARAM)window);
     PostMessageA(FullScreenState.hostWindow, QIV_WM_STARTED, 0, 0);
+    if (TRACING())
+        Trace("notice %u 118 %lu and WM_USER+6 posted to %lu", FullScreenState.fullScreenMessage,
+              (unsigned long)(UINT_PTR)window, (unsigned long)(UINT_PTR)FullScreenState.hostWindow);
 
     accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCEL));
     msg.wParam = 0;
@@ -134,5 +148,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR startupArgument
     DestroyWindow(window);
     if (FullScreenState.notifyOnExit)
         PostMessageA(FullScreenState.hostWindow, FullScreenState.fullScreenMessage, QIV_ENDED, 0);
+    if (TRACING())
+        Trace("end, notice 119 %s", FullScreenState.notifyOnExit ? "posted" : "not posted (SC_CLOSE)");
     return (int)msg.wParam;
 }

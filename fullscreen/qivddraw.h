@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <ddraw.h>
 #include "../include/korvex.h"
+#include "../shared/trace.h"
 
 struct FULLSCREENSTATE {
     IDirectDraw        *directDraw;

@@ -6,7 +6,14 @@
 
 static LRESULT SendToHost(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return SendMessageA(FullScreenState.hostWindow, message, LOWORD(wParam), lParam);
+    LRESULT answer = SendMessageA(FullScreenState.hostWindow, message, LOWORD(wParam), lParam);
+
+    if (TRACING()) {
+        const char *name = RelayedMessageName(message);
+        Trace("relay %s %u %lu = %ld", name != NULL ? name : "message", LOWORD(wParam),
+              (unsigned long)lParam, (long)answer);
+    }
+    return answer;
 }
 
 static void PaintBackground(HWND window)
@@ -24,7 +31,11 @@ static void PaintBackground(HWND window)
 
 static void SystemCommand(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    PostMessageA(FullScreenState.hostWindow, WM_SYSCOMMAND, LOWORD(wParam), lParam);
+    BOOL posted = PostMessageA(FullScreenState.hostWindow, WM_SYSCOMMAND, LOWORD(wParam), lParam);
+
+    if (TRACING())
+        Trace("command WM_SYSCOMMAND %u %lu posted %d", LOWORD(wParam), (unsigned long)lParam,
+              posted);
     if (LOWORD(wParam) == SC_CLOSE) {
         // The host heard SC_CLOSE itself: no "ended" notice after this one.
         FullScreenState.notifyOnExit = 0;
@@ -98,8 +109,12 @@ LRESULT CALLBACK FullScreenWndProc(HWND window, UINT message, WPARAM wParam, LPA
         SendToHost(message, wParam, lParam);
         return 0;
 
-    case QIV_WM_SCROLL_QUERY:
-        return GetKeyState(VK_SCROLL) & 1;
+    case QIV_WM_SCROLL_QUERY: {
+        LRESULT state = GetKeyState(VK_SCROLL) & 1;
+        if (TRACING())
+            Trace("scroll lock query = %ld", (long)state);
+        return state;
+    }
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

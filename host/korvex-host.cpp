@@ -2,6 +2,8 @@
 //
 //   korvex-host REQUEST...      each argument is one request line
 //   korvex-host -               request lines from standard input
+//   korvex-host --trace FILE ... korvex (and a qivddraw it starts) write their
+//                               trace to FILE; --trace-lines also every listing line
 //
 // A request line is a name and its words, e.g.  long C:\PROGRA~1  or
 // move "C:\a b.txt" C:\c.txt.  "help" lists them.  Every answer is printed in
@@ -325,12 +327,25 @@ static int RunDialog(const Command *c, char **words, int n)
 int main(int argc, char **argv)
 {
     WNDCLASSA wc;
-    int failures = 0, code;
+    int failures = 0, code, first = 1;
     BOOL closing;
 
     if (argc == 2 && strcmp(argv[1], "--version") == 0) {
         printf("korvex-host %s\n", KORVEX_VERSION_TEXT);
         return 0;
+    }
+    // The trace switch travels as korvex's environment, as a host's would.
+    while (first < argc && strncmp(argv[first], "--trace", 7) == 0) {
+        if (strcmp(argv[first], "--trace-lines") == 0) {
+            SetEnvironmentVariableA("KORVEX_TRACE_LINES", "1");
+            first++;
+        } else if (strcmp(argv[first], "--trace") == 0 && first + 1 < argc) {
+            SetEnvironmentVariableA("KORVEX_TRACE", argv[first + 1]);
+            first += 2;
+        } else {
+            fprintf(stderr, "korvex-host: --trace FILE\n");
+            return 2;
+        }
     }
     memset(&wc, 0, sizeof(wc));
     wc.lpfnWndProc = HostWndProc;
@@ -351,12 +366,12 @@ int main(int argc, char **argv)
     }
     printf("korvex ready, request window 0x%04x\n", (unsigned)(UINT_PTR)Link.request);
 
-    if (argc == 2 && strcmp(argv[1], "-") == 0) {
+    if (argc == first + 1 && strcmp(argv[first], "-") == 0) {
         char line[1024];
         while (fgets(line, sizeof(line), stdin) != NULL)
             failures += !RunLine(line);
     } else {
-        for (int i = 1; i < argc; i++) {
+        for (int i = first; i < argc; i++) {
             char line[1024];
             snprintf(line, sizeof(line), "%s", argv[i]);
             printf("> %s\n", line);

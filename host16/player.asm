@@ -22,6 +22,8 @@
 ;   V window                    IsWindow and IsWindowVisible
 ;   H window command            ShowWindow
 ;   Z ms                        dispatch messages for ms
+;   O ["path"]                  _lopen the path (else the last atom's text),
+;                               log the first 63 bytes it holds
 ;   Q                           wait for the tasks we started to end; exit
 ;
 ; The log gets a line for every step, and for every message that reaches the
@@ -443,6 +445,8 @@ RunLine:
     je StepShow
     cmp al, 'Z'
     je StepPump
+    cmp al, 'O'
+    je StepOpen
     cmp al, 'Q'
     je StepQuit
     xor ah, ah
@@ -686,6 +690,42 @@ StepPump:
     mov bx, never
     call PumpUntil
     PRINTF text_pumped, word [waitms]
+    jmp SkipLine
+
+; Opens a name as a host does and logs what the file holds, so a test can
+; tell which file a name opens.  Handle 65535: it opened nothing.
+StepOpen:
+    mov bx, atomtext
+    call SkipBlanks
+    cmp byte [si], '"'
+    jne .open
+    mov di, command
+    call GetText
+    mov bx, command
+.open:
+    push ds
+    push bx
+    push word 0                         ; OF_READ
+    call far [cs:lopen]
+    mov [m_low], ax
+    mov byte [filetext], 0
+    cmp ax, 0xFFFF
+    je .log
+    push ax
+    push ds
+    push word filetext
+    push word 63
+    call far [cs:lread]
+    cmp ax, 63
+    jbe .cut
+    xor ax, ax
+.cut:
+    mov bx, ax
+    mov byte [filetext + bx], 0
+    push word [m_low]
+    call far [cs:lclose]
+.log:
+    PRINTF text_open, word [m_low], word filetext, ds
     jmp SkipLine
 
 ; The started programs run as tasks of their own: leaving while one of them
@@ -999,11 +1039,13 @@ text_shown:      db 'show %u %u = %u', 0
 text_msg:        db 'msg %u %u %lu %s', 0
 text_cursor:     db 'cursor %u', 0
 text_end:        db 'end tasks %u', 0
+text_open:       db 'open %u "%s"', 0
 
 cmdline:     times 128 db 0
 command:     times COMMAND_SIZE db 0
 atomtext:    times 260 db 0
 keptext:     times 260 db 0
+filetext:    times 64 db 0
 logline:     times 400 db 0
 script:      times SCRIPT_SIZE db 0
 NE_DATA_END

@@ -17,10 +17,16 @@ LRESULT RequestJoystick(LPARAM lParam)
     case KXJ_CAPS:
         BridgeState.joyScale = argument;
         return OdJoyGetDevCaps(JOYSTICKID1, &BridgeState.joyCaps, sizeof(BridgeState.joyCaps));
-    case KXJ_CAPTURE:
+    case KXJ_CAPTURE: {
+        MMRESULT result;
         BridgeState.targetWindow = HostWindow(argument);
-        return OdJoySetCapture(BridgeState.requestWindow, JOYSTICKID1, 55, TRUE);
+        result = OdJoySetCapture(BridgeState.requestWindow, JOYSTICKID1, 55, TRUE);
+        if (result == JOYERR_NOERROR)
+            BridgeState.joyCaptured = TRUE;
+        return result;
+    }
     case KXJ_RELEASE:
+        BridgeState.joyCaptured = FALSE;
         return OdJoyReleaseCapture(JOYSTICKID1);
     case KXJ_SAVE_THRESHOLD:
         OdJoyGetThreshold(JOYSTICKID1, (UINT *)&BridgeState.joyThreshold);
@@ -42,6 +48,17 @@ void RelayJoystick(UINT message, WPARAM wParam, LPARAM lParam)
     JoyRange range = Range();
     uint32_t scaled;
 
-    if (ScaleJoyPosition(&range, BridgeState.joyScale, (uint32_t)lParam, &scaled))
+    if (ScaleJoyPosition(&range, BridgeState.joyScale, (uint32_t)lParam, &scaled)) {
         PostMessageA(BridgeState.targetWindow, message + 1, wParam, (LPARAM)scaled);
+        Trace("joystick %u %lu posted to %lu as %u %u,%u", message + 1, (unsigned long)wParam,
+              (unsigned long)(UINT_PTR)BridgeState.targetWindow, LOWORD(scaled), HIWORD(scaled));
+    }
+}
+
+void ReleaseJoystick(void)
+{
+    if (BridgeState.joyCaptured) {
+        BridgeState.joyCaptured = FALSE;
+        OdJoyReleaseCapture(JOYSTICKID1);
+    }
 }

@@ -13,6 +13,8 @@ static void PrepareInitialName(char *name, const char *directory, char *work, ch
 {
     WIN32_FIND_DATAA found;
     HANDLE search;
+    BOOL exact;
+    const char *shown;
 
     file[0] = '\0';
     if (name[0] == '\0')
@@ -26,22 +28,23 @@ static void PrepareInitialName(char *name, const char *directory, char *work, ch
         snprintf(work, 256, "%s\\%s", directory, name);
         ExpandLongPath(work, name, 256);
     }
-    memset(&found, 0, sizeof(found));
-    search = FindFirstFileA(name, &found);
+    // Shown as the host could be given it; a name that opens no entry alone
+    // goes to the dialog as it came.
+    search = FindFirstEntry(name, &found, &exact);
+    shown = NULL;
     if (search != INVALID_HANDLE_VALUE) {
         FindClose(search);
-        lstrcpynA(file, found.cFileName, 256);
-    } else {
-        lstrcpynA(file, name, 256);
+        shown = HostName(name, &found, exact, 0);
     }
+    lstrcpynA(file, shown != NULL ? shown : name, 256);
 }
 
-// The name the host gets: the 8.3 form of an existing name; for a new one the
-// short directory and the long last component.  Without a short form, the
-// name as the dialog returned it.
+// The name the host gets: the 8.3 form of an existing name, checked to open
+// the chosen file; for a new name (or one whose short form is another's) the
+// short folder and the long last component.  Without a short form, the name
+// as the dialog returned it.  Nothing is created to find out.
 static void ConvertChosenName(const char *chosen, int selectDirectory, char *work)
 {
-    OFSTRUCT of;
     DWORD n;
 
     if (selectDirectory) {
@@ -51,27 +54,11 @@ static void ConvertChosenName(const char *chosen, int selectDirectory, char *wor
     work[0] = '\0';
     if (GetFileAttributesA(chosen) != INVALID_FILE_ATTRIBUTES) {
         n = GetShortPathNameA(chosen, work, 256);
-        if (n > 0 && n < 256 && work[0] != '\0')
+        if (n > 0 && n < 256 && work[0] != '\0' && SameFile(chosen, work))
             return;
-    } else if (GetLastError() == ERROR_FILE_NOT_FOUND) {
-        // A short form needs the file: make it for a moment.  Only a name that
-        // surely does not exist is made, and only what we made is deleted, by
-        // the full path the create reports: a delete by name would search our
-        // own folder first and take a file of the user's that has the name.
-        HFILE file = OpenFile(chosen, &of, OF_CREATE);
-        n = GetShortPathNameA(chosen, work, 256);
-        if (file != HFILE_ERROR) {
-            _lclose(file);
-            DeleteFileA(of.szPathName);
-        }
-        if (n > 0 && n < 256 && work[0] != '\0') {
-            int cut = LastBackslash(work), tail = LastBackslash(chosen);
-            cut = cut < 0 ? 0 : cut;
-            lstrcpynA(work + cut, chosen + (tail < 0 ? 0 : tail), 256 - cut);
-            return;
-        }
     }
-    lstrcpynA(work, chosen, 256);
+    if (!ShortFolderAndName(chosen, work, 256))
+        lstrcpynA(work, chosen, 256);
 }
 
 LRESULT RequestFileDialog(UINT code, LPARAM lParam)
@@ -134,6 +121,11 @@ LRESULT RequestFileDialog(UINT code, LPARAM lParam)
     FormatDialogReply(work, sizeof(work), ofn.nFilterIndex, pathAtom, titleAtom, ofn.Flags,
                       fileOffset, extensionOffset);
     replyAtom = AtomFromString(work);
+    if (TRACING()) {
+        char text[TRACE_TEXT_SIZE];
+        TraceRequestNote("dialog result %d reply %u %s to %lu", (int)result, replyAtom,
+                         TraceEscape(work, text, sizeof(text)), (unsigned long)(UINT_PTR)replyWindow);
+    }
     // A reply nobody receives would leave its atoms in the table for good.
     // (A post to no window at all would go to our own queue: IsWindow first.)
     if (!IsWindow(replyWindow)
@@ -144,6 +136,7 @@ LRESULT RequestFileDialog(UINT code, LPARAM lParam)
             GlobalDeleteAtom(titleAtom);
         if (pathAtom != 0)
             GlobalDeleteAtom(pathAtom);
+        TraceRequestNote("reached nobody: its atoms deleted");
     }
     return 0;
 }

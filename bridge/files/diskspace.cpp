@@ -44,5 +44,5 @@ LRESULT RequestDiskSpace(UINT code, LPARAM lParam)
     }
 
     FormatByteCount(code == KXR_DISK_SIZE ? total : free, text, sizeof(text));
-    return GlobalAddAtomA(text);
+    return AtomFromString(text);
 }

@@ -52,11 +52,6 @@ int FormatListingLine(char *line, int size, unsigned kind, unsigned access,
     return n < 0 ? 0 : (n >= size ? size - 1 : n);
 }
 
-const char *ListingName(const char *longName, const char *shortName)
-{
-    return strlen(longName) <= LISTING_NAME_MAX ? longName : shortName;
-}
-
 const char *ServerListingName(const char *remoteName)
 {
     size_t length = strlen(remoteName);

@@ -40,10 +40,6 @@ int FormatListingLine(char *line, int size, unsigned kind, unsigned access,
                       uint32_t fileSize, uint32_t created, uint32_t modified,
                       const char *name);
 
-// The name a directory listing shows: the long name up to 64 characters,
-// else the short one.
-const char *ListingName(const char *longName, const char *shortName);
-
 // The name a network listing shows: a server's remote name without its two
 // leading backslashes, a share's after its parent's name and the backslash.
 // Never points past the remote name's end.

@@ -2,6 +2,7 @@
 // (requests 9 to 13, 17, 18, 23 and 24).
 #include "bridge.h"
 #include "file_rules.h"
+#include "name_rules.h"
 #include <stdio.h>
 #include <string.h>
 
@@ -40,13 +41,15 @@ char *FormatFileTime(const FILETIME *time, char *buffer, int size)
     return buffer;
 }
 
-// The first entry a path matches (wildcards allowed).  FALSE when none.
-static BOOL FindEntry(const char *path, WIN32_FIND_DATAA *entry)
+// The first entry a path matches (wildcards allowed).  FALSE when none, and
+// for a device, which opens no file of that name however the search answers.
+static BOOL FindEntry(const char *path, WIN32_FIND_DATAA *entry, BOOL *exact)
 {
     HANDLE search;
 
-    memset(entry, 0, sizeof(*entry));
-    search = FindFirstFileA(path, entry);
+    if (IsDeviceName(LastComponent(path)))
+        return FALSE;
+    search = FindFirstEntry(path, entry, exact);
     if (search == INVALID_HANDLE_VALUE)
         return FALSE;
     FindClose(search);
@@ -58,13 +61,17 @@ LRESULT RequestFileDosTime(LPARAM lParam)
     char path[256];
     WIN32_FIND_DATAA entry;
     FILETIME local;
+    SYSTEMTIME fields;
     WORD date = 0, time = 0;
+    BOOL exact;
 
     TakeAtomString(LOWORD(lParam), path, sizeof(path));
-    if (!FindEntry(path, &entry))
+    if (!FindEntry(path, &entry, &exact))
         return 0;
     // A creation time with no DOS form (before 1980, after 2107) reads as 0.
+    // The year is looked at first: some platforms wrap it instead of failing.
     if (!FileTimeToLocalFileTime(&entry.ftCreationTime, &local)
+        || !FileTimeToSystemTime(&local, &fields) || fields.wYear < 1980 || fields.wYear > 2107
         || !FileTimeToDosDateTime(&local, &date, &time))
         date = time = 0;
     return MAKELONG(time, date);
@@ -87,22 +94,39 @@ LRESULT RequestRemoveDir(LPARAM lParam)
 }
 
 // A read-only (or missing) file gets the archive bit alone, so the delete or
-// create that follows can work on it.
-static void ResetAttributes(const char *path)
+// create that follows can work on it.  Returns the attributes it had, for
+// RestoreAttributes; INVALID_FILE_ATTRIBUTES when nothing was changed.
+static DWORD ResetAttributes(const char *path)
 {
     DWORD attributes = GetFileAttributesA(path);
 
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY))
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY)) {
         SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
+        return attributes;
+    }
+    return INVALID_FILE_ATTRIBUTES;
+}
+
+// When the work then failed, the file keeps what the user gave it: hidden,
+// system and read-only are not lost for nothing.
+static void RestoreAttributes(const char *path, DWORD attributes)
+{
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesA(path, attributes);
 }
 
 LRESULT RequestDeleteFile(LPARAM lParam)
 {
     char path[256];
+    DWORD attributes;
+    BOOL deleted;
 
     TakeAtomString(LOWORD(lParam), path, sizeof(path));
-    ResetAttributes(path);
-    return DeleteFileA(path);
+    attributes = ResetAttributes(path);
+    deleted = DeleteFileA(path);
+    if (!deleted)
+        RestoreAttributes(path, attributes);
+    return deleted;
 }
 
 LRESULT RequestMoveFile(LPARAM lParam)
@@ -117,14 +141,17 @@ LRESULT RequestMoveFile(LPARAM lParam)
 LRESULT RequestCreateFile(LPARAM lParam)
 {
     char path[256];
+    DWORD attributes;
     HANDLE file;
 
     TakeAtomString(LOWORD(lParam), path, sizeof(path));
-    ResetAttributes(path);
+    attributes = ResetAttributes(path);
     file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, NULL,
                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
+    if (file == INVALID_HANDLE_VALUE) {
+        RestoreAttributes(path, attributes);
         return -1;
+    }
     CloseHandle(file);
     return 0;
 }
@@ -134,17 +161,22 @@ LRESULT RequestFileInfo(LPARAM lParam)
     char text[256];
     char created[20], modified[20];
     WIN32_FIND_DATAA entry;
+    const char *name;
+    BOOL exact;
 
     TakeAtomString(LOWORD(lParam), text, sizeof(text));
-    if (!FindEntry(text, &entry))
+    if (!FindEntry(text, &entry, &exact))
+        return 0;
+    // An entry with no 8.3 name that opens it alone is one we cannot name.
+    name = HostShort(text, &entry, exact);
+    if (name == NULL)
         return 0;
     FormatFileTime(&entry.ftCreationTime, created, sizeof(created));
     FormatFileTime(&entry.ftLastWriteTime, modified, sizeof(modified));
-    if (entry.cAlternateFileName[0] == '\0')
-        lstrcpynA(entry.cAlternateFileName, entry.cFileName, 14);
-    snprintf(text, sizeof(text), "%u %u %s %s %s", (unsigned)entry.nFileSizeLow,
-              (unsigned)MaskAttributes(entry.dwFileAttributes), created, modified,
-              entry.cAlternateFileName);
+    // A size past 32 bits is not told as its low bits: it reads as the largest.
+    snprintf(text, sizeof(text), "%u %u %s %s %.13s",
+             entry.nFileSizeHigh != 0 ? 4294967295u : (unsigned)entry.nFileSizeLow,
+             (unsigned)MaskAttributes(entry.dwFileAttributes), created, modified, name);
     return AtomFromString(text);
 }
 

@@ -2,36 +2,40 @@
 // listings of directories, servers and shares (request 32).
 #include "bridge.h"
 #include "file_rules.h"
+#include "name_rules.h"
 #include <winnetwk.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
-// Walks the open search from the entry in findData until the filter takes one.
+// Walks the open search from the entry in findData until the filter takes
+// one that has a name the host can open it by.
 static LRESULT NextAccepted(uint32_t filter)
 {
     char name[MAX_PATH + 3];
+    WIN32_FIND_DATAA *entry = &BridgeState.findData;
 
     for (;;) {
-        if (FilterAccepts(BridgeState.findData.dwFileAttributes, filter)) {
-            const char *form = (BridgeState.findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                                   ? "[%s]" : "%s";
-            snprintf(name, sizeof(name), form, BridgeState.findData.cFileName);
-            return AtomFromString(name);
+        if (FilterAccepts(entry->dwFileAttributes, filter)) {
+            const char *host = HostName(BridgeState.findPattern, entry, BridgeState.findExact, 0);
+            if (host != NULL) {
+                const char *form = (entry->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? "[%s]" : "%s";
+                snprintf(name, sizeof(name), form, host);
+                return AtomFromString(name);
+            }
         }
-        if (!FindNextFileA(BridgeState.findHandle, &BridgeState.findData))
+        if (!FindNextEntry(BridgeState.findHandle, entry, &BridgeState.findExact))
             return 0;
     }
 }
 
 LRESULT RequestFindFirst(LPARAM lParam)
 {
-    char pattern[256];
-
-    TakeAtomString(LOWORD(lParam), pattern, sizeof(pattern));
+    TakeAtomString(LOWORD(lParam), BridgeState.findPattern, sizeof(BridgeState.findPattern));
     if (BridgeState.findHandle != 0)
         FindClose(BridgeState.findHandle);
-    BridgeState.findHandle = FindFirstFileA(pattern, &BridgeState.findData);
+    BridgeState.findHandle = FindFirstEntry(BridgeState.findPattern, &BridgeState.findData,
+                                            &BridgeState.findExact);
     if (BridgeState.findHandle == INVALID_HANDLE_VALUE)
         return 0;
     return NextAccepted(HIWORD(lParam));
@@ -41,7 +45,7 @@ LRESULT RequestFindNext(LPARAM lParam)
 {
     if (BridgeState.findHandle == 0 || BridgeState.findHandle == INVALID_HANDLE_VALUE)
         return 0;
-    if (!FindNextFileA(BridgeState.findHandle, &BridgeState.findData))
+    if (!FindNextEntry(BridgeState.findHandle, &BridgeState.findData, &BridgeState.findExact))
         return 0;
     return NextAccepted(HIWORD(lParam));
 }
@@ -66,31 +70,63 @@ static uint32_t PackedTime(const FILETIME *time)
 static void AddLine(HWND listBox, const char *line)
 {
     SendMessageA(listBox, LB_ADDSTRING, 0, (LPARAM)line);
+    if (TRACING() && TraceAllLines) {
+        char text[TRACE_TEXT_SIZE];
+        Trace("line to %lu %s", (unsigned long)(UINT_PTR)listBox, TraceEscape(line, text, sizeof(text)));
+    }
 }
 
-static void AddNetworkLine(HWND listBox, const char *name)
+// Real networks nest three or four containers deep.  A provider that lists a
+// container inside itself, or ever more containers, must neither take our
+// stack nor keep the host waiting: the walk skips a container already on its
+// way down and opens a bounded number of them in all.
+enum {
+    NET_ENTRIES = 256, NET_BUFFER = NET_ENTRIES * 32,
+    NET_MAX_DEPTH = 16, NET_MAX_CONTAINERS = 256,
+};
+
+// One network listing: where its lines go, and what it has used up.
+struct NetWalk {
+    HWND listBox;
+    DWORD usage;
+    int opened;                             // enumerations opened so far
+    int lines;                              // lines added so far
+    const char *way[NET_MAX_DEPTH + 1];     // remote names from the top down
+};
+
+static void AddNetworkLine(NetWalk *walk, const char *name)
 {
     char line[LISTING_LINE_SIZE];
 
+    if (walk->lines >= LISTING_MAX_LINES)
+        return;
     FormatListingLine(line, sizeof(line), 1, 0xCB, 0, 0, 0, name);
-    AddLine(listBox, line);
+    AddLine(walk->listBox, line);
+    walk->lines++;
 }
 
-// Real networks nest three or four containers deep; a provider that lists a
-// container inside itself must not take our stack with it.
-enum { NET_ENTRIES = 256, NET_BUFFER = NET_ENTRIES * 32, NET_MAX_DEPTH = 16 };
+// Whether a container's remote name is one of those the walk is inside.
+static BOOL OnTheWay(const NetWalk *walk, int depth, const char *remote)
+{
+    for (int i = 0; i <= depth; i++)
+        if (walk->way[i] != NULL && lstrcmpiA(walk->way[i], remote) == 0)
+            return TRUE;
+    return FALSE;
+}
 
 // Lists the servers and shares below parent; descends into other containers,
 // at most NET_MAX_DEPTH levels below the first.  Returns -1 when the
 // enumeration cannot be opened, 1 when it cannot be read.
-static int ListNetworkResources(HWND listBox, NETRESOURCEA *parent, DWORD usage, int depth)
+static int ListNetworkResources(NetWalk *walk, NETRESOURCEA *parent, int depth)
 {
     HANDLE enumeration;
     NETRESOURCEA *entries;
     DWORD count = NET_ENTRIES, size = NET_BUFFER, status;
     size_t parentLength = parent->lpRemoteName ? strlen(parent->lpRemoteName) : 0;
 
-    if (OdWNetOpenEnum(RESOURCE_GLOBALNET, RESOURCETYPE_DISK, usage, parent, &enumeration) != NO_ERROR)
+    walk->opened++;
+    if (OdWNetOpenEnum(RESOURCE_GLOBALNET, RESOURCETYPE_DISK, walk->usage, parent, &enumeration)
+        != NO_ERROR)
         return -1;
     // The one heap block of the bridge; without it this container lists nothing.
     entries = (NETRESOURCEA *)malloc(NET_BUFFER);
@@ -108,21 +144,39 @@ static int ListNetworkResources(HWND listBox, NETRESOURCEA *parent, DWORD usage,
         count = 0;
     if (count > NET_ENTRIES)
         count = NET_ENTRIES;
+    walk->way[depth] = parent->lpRemoteName;
 
-    for (DWORD i = 0; i < count; i++) {
+    for (DWORD i = 0; i < count && walk->lines < LISTING_MAX_LINES; i++) {
         NETRESOURCEA *entry = &entries[i];
         const char *remote = entry->lpRemoteName ? entry->lpRemoteName : "";
 
         if (entry->dwDisplayType == RESOURCEDISPLAYTYPE_SERVER)
-            AddNetworkLine(listBox, ServerListingName(remote));
+            AddNetworkLine(walk, ServerListingName(remote));
         else if (entry->dwDisplayType == RESOURCEDISPLAYTYPE_SHARE)
-            AddNetworkLine(listBox, ShareListingName(remote, parentLength));
-        else if ((entry->dwUsage & RESOURCEUSAGE_CONTAINER) && depth < NET_MAX_DEPTH)
-            ListNetworkResources(listBox, entry, usage, depth + 1);
+            AddNetworkLine(walk, ShareListingName(remote, parentLength));
+        else if ((entry->dwUsage & RESOURCEUSAGE_CONTAINER) && depth < NET_MAX_DEPTH
+                 && walk->opened < NET_MAX_CONTAINERS && !OnTheWay(walk, depth, remote))
+            ListNetworkResources(walk, entry, depth + 1);
     }
     free(entries);
     OdWNetCloseEnum(enumeration);
     return 0;
+}
+
+// Every name each entry of the listed folder answers to, counted.
+static void CountFolderNames(const char *pattern, NameTable *names)
+{
+    WIN32_FIND_DATAA entry;
+    BOOL exact;
+    HANDLE search = FindFirstEntry(pattern, &entry, &exact);
+
+    NameTableInit(names);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do
+        NameTableAddEntry(names, entry.cFileName, entry.cAlternateFileName);
+    while (FindNextEntry(search, &entry, &exact));
+    FindClose(search);
 }
 
 LRESULT RequestFillList(LPARAM lParam)
@@ -131,7 +185,10 @@ LRESULT RequestFillList(LPARAM lParam)
     char text[256 + 4];
     char line[LISTING_LINE_SIZE];
     WIN32_FIND_DATAA entry;
+    NameTable names;   // the folder's names, to tell which short names are shared
     HANDLE search;
+    BOOL exact;
+    const char *path;
     int lines = 0;
     size_t length;
 
@@ -142,9 +199,14 @@ LRESULT RequestFillList(LPARAM lParam)
         memset(&top, 0, sizeof(top));
         if (text[1] != '\0')
             top.lpRemoteName = text + 1;
-        DWORD usage = text[0] == KX_LIST_CONTAINERS ? RESOURCEUSAGE_CONTAINER
-                                                    : RESOURCEUSAGE_CONNECTABLE;
-        return ListNetworkResources(listBox, &top, usage, 0) == -1 ? KX_LIST_FAILED : 0;
+        NetWalk walk;
+        memset(&walk, 0, sizeof(walk));
+        walk.listBox = listBox;
+        walk.usage = text[0] == KX_LIST_CONTAINERS ? RESOURCEUSAGE_CONTAINER
+                                                   : RESOURCEUSAGE_CONNECTABLE;
+        int listed = ListNetworkResources(&walk, &top, 0);
+        TraceRequestNote("lines %d containers %d", walk.lines, walk.opened);
+        return listed == -1 ? KX_LIST_FAILED : 0;
     }
 
     length = strlen(text);
@@ -152,23 +214,36 @@ LRESULT RequestFillList(LPARAM lParam)
         strcat(text, "\\");
     strcat(text, "*.*");
 
-    memset(&entry, 0, sizeof(entry));
-    search = FindFirstFileA(text[0] != '\0' ? text + 1 : text, &entry);
+    path = text[0] != '\0' ? text + 1 : text;
+    search = FindFirstEntry(path, &entry, &exact);
     if (search == INVALID_HANDLE_VALUE)
         return KX_LIST_FAILED;
+    names.used = -1;   // filled once an entry needs its short name
     do {
         int isDirectory = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        const char *name;
         if (!ListingWanted(text[0], isDirectory, entry.cFileName, entry.nFileSizeLow,
                            entry.nFileSizeHigh))
+            continue;
+        name = HostEntryName(entry.cFileName, exact, entry.cAlternateFileName, 1, LISTING_NAME_MAX);
+        // A short name is listed only when no other entry of the folder answers to it.
+        if (name != NULL && name == entry.cAlternateFileName) {
+            if (names.used < 0)
+                CountFolderNames(path, &names);
+            if (NameTableCount(&names, name) != 1)
+                name = NULL;
+        }
+        if (name == NULL)
             continue;
         FormatListingLine(line, sizeof(line), isDirectory ? 1 : 0,
                           AccessByte(entry.dwFileAttributes),
                           entry.nFileSizeHigh != 0 ? 0xFFFFFFFFu : entry.nFileSizeLow,
                           PackedTime(&entry.ftCreationTime), PackedTime(&entry.ftLastWriteTime),
-                          ListingName(entry.cFileName, entry.cAlternateFileName));
+                          name);
         AddLine(listBox, line);
         lines++;
-    } while (lines < LISTING_MAX_LINES && FindNextFileA(search, &entry));
+    } while (lines < LISTING_MAX_LINES && FindNextEntry(search, &entry, &exact));
     FindClose(search);
+    TraceRequestNote("lines %d", lines);
     return 0;
 }

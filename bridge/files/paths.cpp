@@ -1,5 +1,7 @@
 // paths.cpp - long and short path names (requests 2 and 3).
 #include "bridge.h"
+#include "name_rules.h"
+#include "dialog_rules.h"
 #include <string.h>
 
 // Appends a backslash and name when both fit; FALSE, with nothing written, when not.
@@ -22,6 +24,8 @@ static int ExpandLevel(const char *source, char *destination, int capacity)
     char work[256];
     WIN32_FIND_DATAA found;
     HANDLE search;
+    BOOL exact;
+    const char *name;
     int last = 0, i, overflow;
 
     lstrcpynA(work, source, sizeof(work));
@@ -41,15 +45,20 @@ static int ExpandLevel(const char *source, char *destination, int capacity)
     if (strcmp(component, ".") == 0 || strcmp(component, "..") == 0)
         return AppendComponent(destination, capacity, component) ? overflow : capacity + 1;
 
-    memset(&found, 0, sizeof(found));
-    search = FindFirstFileA(source, &found);
-    if (search == INVALID_HANDLE_VALUE) {
+    // The component as the host may be given it: an entry no name of which
+    // opens it alone counts as not found.
+    search = FindFirstEntry(source, &found, &exact);
+    name = NULL;
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+        name = HostName(source, &found, exact, 0);
+    }
+    if (name == NULL) {
         // Not found: this level starts the path afresh as written.
         lstrcpynA(destination, source, capacity);
         return 0;
     }
-    FindClose(search);
-    return AppendComponent(destination, capacity, found.cFileName) ? overflow : capacity + 1;
+    return AppendComponent(destination, capacity, name) ? overflow : capacity + 1;
 }
 
 int ExpandLongPath(const char *source, char *destination, int capacity)
@@ -79,31 +88,25 @@ LRESULT RequestLongPath(LPARAM lParam)
 LRESULT RequestShortPath(LPARAM lParam)
 {
     char argument[256], result[256];
-    int last, length;
     DWORD n;
 
     TakeAtomString(LOWORD(lParam), argument, sizeof(argument));
+    // A device has no short name, and a name we gave back would open it.
+    if (IsDeviceName(LastComponent(argument)))
+        return 0;
     result[0] = '\0';
     n = GetShortPathNameA(argument, result, sizeof(result));
-    if (n > 0 && n < sizeof(result) && result[0] != '\0')
+    // A short name can belong to another file as well: hand it out only when
+    // it opens what the argument opens.
+    if (n > 0 && n < sizeof(result) && result[0] != '\0' && SameFile(argument, result))
         return AtomFromString(result);
 
-    // A file about to be created: short directory, long last component.
-    length = (int)strlen(argument);
-    for (last = length - 1; last >= 0; last--)
-        if (argument[last] == '\\')
-            break;
-    if (last < 0)
+    // A file about to be created, or one whose short name is not its own:
+    // short folder, last component as written.
+    if (LastBackslash(argument) < 0)
         return AtomFromString(argument);
-
-    int room = 255 - (length - last - 1);   // leaves the separator, the name and the zero
-    argument[last] = '\0';
-    result[0] = '\0';
-    n = room > 0 ? GetShortPathNameA(argument, result, room) : 0;
-    argument[last] = '\\';
-    // Without a short directory, the path goes back as it came.
-    if (n == 0 || (int)n >= room || result[0] == '\0')
-        return AtomFromString(argument);
-    lstrcpynA(result + n, argument + last, sizeof(result) - n);
-    return AtomFromString(result);
+    if (ShortFolderAndName(argument, result, sizeof(result)))
+        return AtomFromString(result);
+    // Without a short folder, the path goes back as it came.
+    return AtomFromString(argument);
 }

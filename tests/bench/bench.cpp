@@ -163,6 +163,36 @@ int main(int argc, char **argv)
         WaitProgram(peer, 5000);
     }
 
+    // 1b. The same round trip with the trace on, every request a line of the file.
+    {
+        std::string traces = MakeTempTree("kxbenchtrace");
+        std::string file = traces + "\\trace.txt";
+        SetEnvironmentVariableA("KORVEX_TRACE", file.c_str());
+        Bridge traced;
+        bool up = StartBridge(&traced, "traced bench host");
+        SetEnvironmentVariableA("KORVEX_TRACE", NULL);
+        if (!up) {
+            printf("a traced korvex did not start\n");
+            return 1;
+        }
+        const int calls = 2000;
+        std::vector<double> a, b;
+        for (int r = 0; r < runs; r++) {
+            double t0 = Now();
+            for (int i = 0; i < calls; i++)
+                SendMessageA(traced.link.request, WM_USER, 0, 0);
+            double t1 = Now();
+            for (int i = 0; i < calls; i++)
+                SendMessageA(bridge.link.request, WM_USER, 0, 0);
+            double t2 = Now();
+            a.push_back((t1 - t0) / calls);
+            b.push_back((t2 - t1) / calls);
+        }
+        Report("request 0 round trip, trace on / off", Median(a), Median(b), "us", 1e6);
+        EndBridge(&traced);
+        RemoveTree(traces);
+    }
+
     std::string tree = MakeTempTree("kxbench");
 
     // 2. Twelve levels of long names, asked for in their short form.

@@ -1,6 +1,7 @@
 // The desktop and device services under Wine: registry, tray icon, joystick
 // relay, network dialogs, Scroll Lock and the platform requests.
 #include <gtest/gtest.h>
+#include <stdio.h>
 #include <string.h>
 #include "testsupport.h"
 #include "bridge.h"
@@ -109,6 +110,36 @@ TEST_F(Desktop, DeleteKeyAndUnknownRoots)
     EXPECT_EQ(0, Two(KXR_REG_WRITE, "XSoftware\\KorvexTest|Name", "x"));
     EXPECT_EQ(0, Two(KXR_REG_DELETE_KEY, "XSoftware", "KorvexTest"));
     EXPECT_EQ(0, Two(KXR_REG_WRITE, NULL, "x")) << "empty key text: no root";
+}
+
+// Every type reads as its bytes up to the first zero: a DWORD, lowest first.
+TEST_F(Desktop, ADwordValueReadsAsItsBytes)
+{
+    HKEY key;
+    DWORD value = 0x00004241;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\KorvexTest", 0, NULL, 0,
+                                             KEY_WRITE, NULL, &key, NULL));
+    RegSetValueExA(key, "Number", 0, REG_DWORD, (const BYTE *)&value, sizeof(value));
+    RegCloseKey(key);
+    EXPECT_EQ("AB", ResultText(Two(KXR_REG_READ, "CSoftware\\KorvexTest", "Number")));
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\KorvexTest");
+}
+
+// A zero sub-key atom names the empty sub-key: the parent key itself goes.
+// Hosts may delete keys this way, so it stays; this shows if it ever changes.
+TEST_F(Desktop, DeleteKeyWithAtomZeroDeletesTheParent)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\KorvexTest\\Leaf", 0,
+                                             NULL, 0, KEY_WRITE, NULL, &key, NULL));
+    RegCloseKey(key);
+    EXPECT_EQ(1, Two(KXR_REG_DELETE_KEY, "CSoftware\\KorvexTest\\Leaf", NULL));
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\KorvexTest\\Leaf", 0,
+                                           KEY_READ, &key)) << "the parent key itself is gone";
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\KorvexTest", 0,
+                                           KEY_READ, &key)) << "its own parent stays";
+    RegCloseKey(key);
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\KorvexTest");
 }
 
 // ---- joystick ----------------------------------------------------------------------
@@ -358,6 +389,32 @@ TEST_F(Desktop, ScrollLockPressedTwiceReturns)
 
 // 0xFFFF widened is the broadcast handle: it reaches every top-level window,
 // the user's included.  As a window word it names no window.
+// The owner the network dialogs are given.
+static HWND NetOwner;
+static DWORD WINAPI FakeNetDialog(HWND owner, DWORD)
+{
+    NetOwner = owner;
+    return NO_ERROR;
+}
+
+TEST(NetDialog, OwnerIsTheHostsWindow)
+{
+    HWND owner = CreateRecordingWindow("net dialog owner");
+    OnDemandProc connect = OnDemand(OD_WNETCONNECTIONDIALOG);
+    OnDemandProc disconnect = OnDemand(OD_WNETDISCONNECTDIALOG);
+    SetOnDemand(OD_WNETCONNECTIONDIALOG, (OnDemandProc)FakeNetDialog);
+    SetOnDemand(OD_WNETDISCONNECTDIALOG, (OnDemandProc)FakeNetDialog);
+    NetOwner = NULL;
+    EXPECT_EQ(0, RequestNetDialog(MAKELPARAM(Word(owner), 1)));
+    EXPECT_EQ((HWND)(UINT_PTR)Word(owner), NetOwner) << "connect, widened from 16 bits";
+    NetOwner = owner;
+    EXPECT_EQ(0, RequestNetDialog(MAKELPARAM(0, 0)));
+    EXPECT_TRUE(NetOwner == NULL) << "disconnect, no owner";
+    SetOnDemand(OD_WNETCONNECTIONDIALOG, connect);
+    SetOnDemand(OD_WNETDISCONNECTDIALOG, disconnect);
+    DestroyWindow(owner);
+}
+
 TEST_F(Desktop, BroadcastWordNamesNoWindow)
 {
     HWND bystander = CreateRecordingWindow("bystander");
@@ -377,10 +434,22 @@ TEST_F(Desktop, BroadcastWordNamesNoWindow)
     EXPECT_EQ(1, KorvexRequest(&bridge.link, KXR_IS_NT, 0, 0));
     KorvexRequest(&bridge.link, KXR_TRAY_ICON, 0, 0);
 
-    // The joystick's target, in our own process.
+    // What korvex itself keeps and calls with, in our own process: the
+    // platform would not broadcast a hide or a bring-to-front anyway, so the
+    // target korvex records is what shows the mend.
     BRIDGESTATE saved = BridgeState;
     RequestJoystick(MAKELPARAM(KXJ_CAPTURE, 0xFFFF));
     EXPECT_TRUE(BridgeState.targetWindow == NULL) << BridgeState.targetWindow;
+    BridgeState.targetWindow = bystander;
+    RequestTrayIcon(MAKELPARAM(0, 0xFFFF));
+    EXPECT_TRUE(BridgeState.targetWindow == NULL) << "tray target " << BridgeState.targetWindow;
+    RequestTrayIcon(0);
+    NetOwner = bystander;
+    OnDemandProc dialog = OnDemand(OD_WNETCONNECTIONDIALOG);
+    SetOnDemand(OD_WNETCONNECTIONDIALOG, (OnDemandProc)FakeNetDialog);
+    RequestNetDialog(MAKELPARAM(0xFFFF, 1));
+    EXPECT_TRUE(NetOwner == NULL) << "connection dialog owned by " << NetOwner;
+    SetOnDemand(OD_WNETCONNECTIONDIALOG, dialog);
     BridgeState = saved;
     DestroyWindow(bystander);
 }
@@ -411,15 +480,18 @@ TEST(TrayIcon, IconsNoLongerShownAreDestroyed)
         EXPECT_TRUE(BridgeState.trayIcon.hIcon == NULL);
     }
 
-    // A second add while the first icon is up: one of the two is kept, the
-    // other destroyed.
+    // A second add while the first icon is up replaces it in place; the
+    // first is destroyed (without a notification area nothing is up to replace).
     RequestTrayIcon(MAKELPARAM(0, Word(target)));
     HICON first = BridgeState.trayIcon.hIcon;
     RequestTrayIcon(MAKELPARAM(0, Word(target)));
     HICON kept = BridgeState.trayIcon.hIcon;
-    EXPECT_TRUE(IconAlive(kept));
-    if (kept != first) {
+    if (BridgeState.trayIcon.hWnd != NULL) {
+        EXPECT_TRUE(IconAlive(kept));
+        EXPECT_NE(first, kept);
         EXPECT_FALSE(IconAlive(first)) << "the replaced icon lives on";
+    } else {
+        EXPECT_FALSE(IconAlive(first));
     }
     RequestQuit();
     EXPECT_FALSE(IconAlive(kept));
@@ -429,29 +501,49 @@ TEST(TrayIcon, IconsNoLongerShownAreDestroyed)
     DestroyWindow(target);
 }
 
-// A network provider whose every container holds one server and itself.
-static int NetDepth, NetMaxDepth;
+// A network provider that never ends.  Deep: every container holds one server
+// and one container of a new name.  Self: every container holds one server and
+// two copies of itself.  Fan: every container holds eight servers and two
+// containers of new names.
+enum NetShape { NET_DEEP, NET_SELF, NET_FAN };
+static NetShape Shape;
+static int NetDepth, NetMaxDepth, NetOpened, NetNames;
+static char NetText[4096][16];
 static DWORD WINAPI FakeOpenEnum(DWORD, DWORD, DWORD, NETRESOURCEA *, HANDLE *handle)
 {
+    NetOpened++;
     NetDepth++;
     if (NetDepth > NetMaxDepth)
         NetMaxDepth = NetDepth;
     *handle = (HANDLE)(UINT_PTR)NetDepth;
     return NO_ERROR;
 }
+static char *NewName(const char *form)
+{
+    char *name = NetText[NetNames++ % 4096];
+    snprintf(name, 16, form, NetNames);
+    return name;
+}
 static DWORD WINAPI FakeEnumResource(HANDLE, DWORD *count, void *buffer, DWORD *size)
 {
-    static char server[] = "\\\\LOOP", container[] = "LOOP";
+    static char server[] = "\\\\LOOP", self[] = "LOOP";
+    int servers = Shape == NET_FAN ? 8 : 1, containers = Shape == NET_DEEP ? 1 : 2;
+    int n = servers + containers;
     NETRESOURCEA *entries = (NETRESOURCEA *)buffer;
-    if (*count < 2 || *size < 2 * sizeof(NETRESOURCEA))
+    if (*count < (DWORD)n || *size < n * sizeof(NETRESOURCEA))
         return ERROR_MORE_DATA;
-    memset(entries, 0, 2 * sizeof(NETRESOURCEA));
-    entries[0].dwDisplayType = RESOURCEDISPLAYTYPE_SERVER;
-    entries[0].lpRemoteName = server;
-    entries[1].dwDisplayType = RESOURCEDISPLAYTYPE_GENERIC;
-    entries[1].dwUsage = RESOURCEUSAGE_CONTAINER;
-    entries[1].lpRemoteName = container;
-    *count = 2;
+    memset(entries, 0, n * sizeof(NETRESOURCEA));
+    for (int i = 0; i < n; i++) {
+        if (i < servers) {
+            entries[i].dwDisplayType = RESOURCEDISPLAYTYPE_SERVER;
+            entries[i].lpRemoteName = i == 0 ? server : NewName("\\\\S%d");
+        } else {
+            entries[i].dwDisplayType = RESOURCEDISPLAYTYPE_GENERIC;
+            entries[i].dwUsage = RESOURCEUSAGE_CONTAINER;
+            entries[i].lpRemoteName = Shape == NET_SELF ? self : NewName("NET%d");
+        }
+    }
+    *count = n;
     return NO_ERROR;
 }
 static DWORD WINAPI FakeCloseEnum(HANDLE)
@@ -460,27 +552,52 @@ static DWORD WINAPI FakeCloseEnum(HANDLE)
     return NO_ERROR;
 }
 
-TEST(NetworkListing, ContainersNestedWithoutEndStopAtADepth)
+// A listing from the provider of this shape; the number of lines it added.
+static int ListFakeNetwork(NetShape shape, HWND list)
 {
     OnDemandProc saved[3] = { OnDemand(OD_WNETOPENENUM), OnDemand(OD_WNETENUMRESOURCE),
                               OnDemand(OD_WNETCLOSEENUM) };
     SetOnDemand(OD_WNETOPENENUM, (OnDemandProc)FakeOpenEnum);
     SetOnDemand(OD_WNETENUMRESOURCE, (OnDemandProc)FakeEnumResource);
     SetOnDemand(OD_WNETCLOSEENUM, (OnDemandProc)FakeCloseEnum);
-    HWND list = CreateWindowA("LISTBOX", "", 0, 0, 0, 100, 100, NULL, NULL, NULL, NULL);
-    NetDepth = NetMaxDepth = 0;
-
+    Shape = shape;
+    NetDepth = NetMaxDepth = NetOpened = NetNames = 0;
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
     EXPECT_EQ(0, RequestFillList(MAKELPARAM(GlobalAddAtomA("1"), Word(list))));
-    EXPECT_EQ(17, NetMaxDepth) << "the top and 16 containers below it";
     EXPECT_EQ(0, NetDepth) << "every enumeration closed";
-    EXPECT_EQ(17, SendMessageA(list, LB_GETCOUNT, 0, 0)) << "one server a level";
-    char line[64] = "";
-    SendMessageA(list, LB_GETTEXT, 0, (LPARAM)line);
-    EXPECT_STREQ("1cb000000000000000000000000LOOP", line);
-
     SetOnDemand(OD_WNETOPENENUM, saved[0]);
     SetOnDemand(OD_WNETENUMRESOURCE, saved[1]);
     SetOnDemand(OD_WNETCLOSEENUM, saved[2]);
+    return (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
+}
+
+TEST(NetworkListing, ContainersNestedWithoutEndStopAtADepth)
+{
+    HWND list = CreateWindowA("LISTBOX", "", 0, 0, 0, 100, 100, NULL, NULL, NULL, NULL);
+    EXPECT_EQ(17, ListFakeNetwork(NET_DEEP, list)) << "one server a level";
+    EXPECT_EQ(17, NetMaxDepth) << "the top and 16 containers below it";
+    char line[64] = "";
+    SendMessageA(list, LB_GETTEXT, 0, (LPARAM)line);
+    EXPECT_STREQ("1cb000000000000000000000000LOOP", line);
+    DestroyWindow(list);
+}
+
+TEST(NetworkListing, AContainerInsideItselfIsNotEnteredAgain)
+{
+    HWND list = CreateWindowA("LISTBOX", "", 0, 0, 0, 100, 100, NULL, NULL, NULL, NULL);
+    // The top lists two copies of LOOP side by side: each is entered once,
+    // and inside each, LOOP's own copies of itself are not.
+    EXPECT_EQ(3, ListFakeNetwork(NET_SELF, list)) << "the top's server and each LOOP's";
+    EXPECT_EQ(3, NetOpened) << "the top, and each copy of LOOP once";
+    DestroyWindow(list);
+}
+
+TEST(NetworkListing, EverMoreContainersMakeABoundedWalk)
+{
+    HWND list = CreateWindowA("LISTBOX", "", 0, 0, 0, 100, 100, NULL, NULL, NULL, NULL);
+    int lines = ListFakeNetwork(NET_FAN, list);
+    EXPECT_LE(NetOpened, 256) << "containers opened in one request";
+    EXPECT_EQ(2001, lines) << "a network listing keeps the listing's bound too";
     DestroyWindow(list);
 }
 
@@ -500,7 +617,7 @@ TEST(OnDemand, MissingLibraryAnswersAsAFailedCall)
     EXPECT_EQ(0, RequestTrayIcon(MAKELPARAM(0, Word(target))));
     EXPECT_TRUE(IsWindowVisible(target)) << "hidden although no icon could be added";
     RequestTrayIcon(0);
-    EXPECT_EQ(JOYERR_UNPLUGGED, RequestJoystick(MAKELPARAM(KXJ_CAPS, 100)));
+    EXPECT_EQ(MMSYSERR_NODRIVER, RequestJoystick(MAKELPARAM(KXJ_CAPS, 100)));
     EXPECT_EQ(0, RequestRegRead(MAKELPARAM(GlobalAddAtomA("CSoftware"), 0)));
 
     SetOnDemand(OD_SHELLNOTIFYICON, shell);
@@ -509,4 +626,293 @@ TEST(OnDemand, MissingLibraryAnswersAsAFailedCall)
     BridgeState = saved;
     DestroyWindow(window);
     DestroyWindow(target);
+}
+
+// ---- the tray's record and the shell agree ----------------------------------------------
+
+// Whether the shell shows korvex's icon: a modify that changes nothing
+// succeeds only while the icon is there.  The shell knows the window by its
+// full handle, not by the 16 bits a host has of it.
+static bool IconUp(HWND request)
+{
+    NOTIFYICONDATAA n = {};
+    n.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    n.hWnd = IsWindow(request) ? GetAncestor(request, GA_ROOT) : request;
+    n.uID = 1;
+    return Shell_NotifyIconA(NIM_MODIFY, &n) != FALSE;
+}
+
+static bool TrayAvailable()
+{
+    HWND probeOwner = CreateWindowA("STATIC", "", 0, 0, 0, 1, 1, NULL, NULL, NULL, NULL);
+    NOTIFYICONDATAA probe = {};
+    probe.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    probe.hWnd = probeOwner;
+    probe.uID = 7;
+    bool up = Shell_NotifyIconA(NIM_ADD, &probe) != FALSE;
+    Shell_NotifyIconA(NIM_DELETE, &probe);
+    DestroyWindow(probeOwner);
+    return up;
+}
+
+// "Open" is served while the host's next request 25 arrives, so the two nest
+// inside each other's tray calls; whatever the order, 25 (0, 0) and request 6
+// leave no icon, and an add after "Open" leaves one up.
+TEST_F(Desktop, TrayRecordAndShellAgreeInAnyOrder)
+{
+    if (!TrayAvailable())
+        GTEST_SKIP() << "no notification area on this display";
+    HWND request = GetAncestor(bridge.link.request, GA_ROOT);
+    HWND target = CreateRecordingWindow("nesting target");
+    ShowWindow(target, SW_SHOW);
+    for (DWORD pause : { 0u, 50u, 400u }) {
+        for (int doubleClick = 0; doubleClick < 2; doubleClick++) {
+            EXPECT_EQ(0, Ask(&bridge, KXR_TRAY_ICON, "nesting", Word(target)));
+            EXPECT_TRUE(IconUp(request)) << "added";
+            if (doubleClick)
+                SendMessageA(request, KX_WM_TRAYNOTIFY, 1, WM_LBUTTONDBLCLK);
+            else
+                PostMessageA(request, WM_COMMAND, KX_CMD_OPEN, 0);
+            Sleep(pause);
+            EXPECT_EQ(0, Ask(&bridge, KXR_TRAY_ICON, "nesting again", Word(target)));
+            KorvexPump(300);
+            EXPECT_TRUE(IconUp(request)) << "an add after Open, pause " << pause;
+            EXPECT_EQ(0, KorvexRequest(&bridge.link, KXR_TRAY_ICON, 0, 0));
+            KorvexPump(300);
+            EXPECT_FALSE(IconUp(request)) << "removed after Open and add, pause " << pause
+                                          << (doubleClick ? ", double-click" : ", menu");
+            ShowWindow(target, SW_SHOW);
+        }
+    }
+
+    // The same ended with request 6: nothing stays behind.
+    Bridge own;
+    ASSERT_TRUE(StartBridge(&own, "quit nesting host"));
+    EXPECT_EQ(0, Ask(&own, KXR_TRAY_ICON, "nesting quit", Word(target)));
+    PostMessageA(own.link.request, WM_COMMAND, KX_CMD_OPEN, 0);
+    EXPECT_EQ(0, Ask(&own, KXR_TRAY_ICON, "nesting quit again", Word(target)));
+    HWND ownRequest = GetAncestor(own.link.request, GA_ROOT);   // full, while it lives
+    EndBridge(&own);
+    EXPECT_FALSE(IconUp(ownRequest)) << "request 6 left an icon";
+    DestroyWindow(target);
+}
+
+// An icon already up is modified in place: the new icon replaces the old,
+// which is destroyed, and the shell still shows one.
+TEST(TrayIcon, AnAddWhileUpReplacesTheIcon)
+{
+    if (!TrayAvailable())
+        GTEST_SKIP() << "no notification area on this display";
+    HWND window = CreateRecordingWindow("replace owner"), target = CreateRecordingWindow("replace target");
+    BRIDGESTATE saved = BridgeState;
+    BridgeState.requestWindow = window;
+    BridgeState.instance = GetModuleHandleA(NULL);
+    RequestTrayIcon(MAKELPARAM(GlobalAddAtomA("first tip"), Word(target)));
+    HICON first = BridgeState.trayIcon.hIcon;
+    ASSERT_TRUE(IconUp(window));
+    RequestTrayIcon(MAKELPARAM(GlobalAddAtomA("second tip"), Word(target)));
+    HICON second = BridgeState.trayIcon.hIcon;
+    EXPECT_NE(first, second);
+    EXPECT_FALSE(IconAlive(first)) << "the replaced icon lives on";
+    EXPECT_TRUE(IconAlive(second));
+    EXPECT_STREQ("second tip", BridgeState.trayIcon.szTip);
+    EXPECT_TRUE(IconUp(window));
+    RequestTrayIcon(0);
+    EXPECT_FALSE(IconUp(window));
+    EXPECT_FALSE(IconAlive(second));
+    BridgeState = saved;
+    DestroyWindow(window);
+    DestroyWindow(target);
+}
+
+// ---- a host that ends without request 6 ---------------------------------------------
+
+struct LostHost {
+    Bridge bridge;
+    bool replace;        // make a second window, destroy the first, keep running
+    HANDLE started, finish;
+    HWND second;
+};
+
+static DWORD WINAPI RunLostHost(void *parameter)
+{
+    LostHost *h = (LostHost *)parameter;
+    h->bridge.host = CreateWindowA("STATIC", "lost host", WS_OVERLAPPED, 0, 0, 50, 50, NULL, NULL,
+                                   NULL, NULL);
+    BOOL up = KorvexStart(&h->bridge.link, h->bridge.host, BinPath("korvex.exe").c_str(),
+                          SW_HIDE, 20000);
+    if (up && h->replace) {
+        h->second = CreateWindowA("STATIC", "second window", WS_OVERLAPPED, 0, 0, 50, 50, NULL,
+                                  NULL, NULL, NULL);
+        DestroyWindow(h->bridge.host);
+    }
+    SetEvent(h->started);
+    // A replacing host goes on serving its new window; the other one just ends,
+    // as a crash ends it, and its window goes with its thread.
+    if (h->replace)
+        while (MsgWaitForMultipleObjects(1, &h->finish, FALSE, 30000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+            KorvexPump(0);
+    return 0;
+}
+
+TEST(HostLifetime, KorvexEndsWhenItsHostHasGone)
+{
+    if (!TrayAvailable())
+        GTEST_SKIP() << "no notification area on this display";
+    HWND target = CreateRecordingWindow("lost host's target");
+    LostHost h = {};
+    h.started = CreateEventA(NULL, TRUE, FALSE, NULL);
+    HANDLE thread = CreateThread(NULL, 0, RunLostHost, &h, 0, NULL);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(h.started, 30000));
+    ASSERT_TRUE(h.bridge.link.process != NULL) << "korvex did not start";
+    HWND request = GetAncestor(h.bridge.link.request, GA_ROOT);   // full, while it lives
+    EXPECT_EQ(0, SendMessageA(request, WM_USER, KXR_TRAY_ICON, MAKELPARAM(0, Word(target))));
+    EXPECT_TRUE(IconUp(request));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
+    CloseHandle(thread);
+    EXPECT_FALSE(IsWindow(h.bridge.host)) << "the host's window went with its thread";
+    EXPECT_EQ(0, WaitProgram(h.bridge.link.process, 10000)) << "korvex outlived its host";
+    EXPECT_FALSE(IconUp(request)) << "its icon stayed behind";
+    CloseHandle(h.started);
+    DestroyWindow(target);
+}
+
+TEST(HostLifetime, AHostThatReplacesItsWindowKeepsKorvex)
+{
+    LostHost h = {};
+    h.replace = true;
+    h.started = CreateEventA(NULL, TRUE, FALSE, NULL);
+    h.finish = CreateEventA(NULL, TRUE, FALSE, NULL);
+    HANDLE thread = CreateThread(NULL, 0, RunLostHost, &h, 0, NULL);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(h.started, 30000));
+    ASSERT_TRUE(h.bridge.link.process != NULL) << "korvex did not start";
+    EXPECT_FALSE(IsWindow(h.bridge.host));
+    KorvexPump(2500);   // more than one look at the host
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(h.bridge.link.process, 0)) << "korvex left a living host";
+    EXPECT_EQ(1, SendMessageA(h.bridge.link.request, WM_USER, KXR_IS_NT, 0)) << "and still serves";
+    // Once the second window goes too and the thread has none, korvex ends.
+    SetEvent(h.finish);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
+    CloseHandle(thread);
+    EXPECT_EQ(0, WaitProgram(h.bridge.link.process, 10000)) << "korvex outlived its host";
+    CloseHandle(h.started);
+    CloseHandle(h.finish);
+}
+
+// ---- the libraries loaded on first use --------------------------------------------
+
+// Starts a bridge with extra Wine library overrides and a current folder.
+static bool StartBridgeWith(Bridge *b, const char *overrides, const std::string &folder)
+{
+    char old[1024] = "", cwd[MAX_PATH];
+    GetEnvironmentVariableA("WINEDLLOVERRIDES", old, sizeof(old));
+    std::string now = std::string(old) + (old[0] ? ";" : "") + overrides;
+    SetEnvironmentVariableA("WINEDLLOVERRIDES", now.c_str());
+    GetCurrentDirectoryA(sizeof(cwd), cwd);
+    if (!folder.empty())
+        SetCurrentDirectoryA(folder.c_str());
+    bool up = StartBridge(b, "overridden host");
+    SetCurrentDirectoryA(cwd);
+    SetEnvironmentVariableA("WINEDLLOVERRIDES", old[0] ? old : NULL);
+    return up;
+}
+
+// Older Windows search the current folder before the system folder, and a
+// dialog may have moved korvex's current folder to one the user chose.  A
+// library found there must never be loaded in place of the system's.
+TEST(OnDemand, LibrariesComeFromTheSystemFolderOnly)
+{
+    const char *marker = "korvex test: planted library loaded";
+    std::string folder = MakeTempTree("kxplant");
+    ASSERT_TRUE(CopyFileA(TestBinPath("plant\\winmm.dll").c_str(), (folder + "\\winmm.dll").c_str(),
+                          FALSE));
+    // This prefix then searches the current folder first, as Windows 9x,
+    // NT 4 and 2000 do.
+    const char *session = "System\\CurrentControlSet\\Control\\Session Manager";
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, session, 0, KEY_ALL_ACCESS, &key));
+    DWORD old = 0, size = sizeof(old), type = 0, zero = 0;
+    bool had = RegQueryValueExA(key, "SafeDllSearchMode", NULL, &type, (BYTE *)&old, &size) == ERROR_SUCCESS;
+    RegSetValueExA(key, "SafeDllSearchMode", 0, REG_DWORD, (const BYTE *)&zero, sizeof(zero));
+
+    // And it prefers a library file to its own built-in one (Wine's override).
+    HKEY overrides;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0,
+                                             NULL, 0, KEY_ALL_ACCESS, NULL, &overrides, NULL));
+    char oldOrder[64] = "";
+    DWORD orderSize = sizeof(oldOrder);
+    bool hadOrder = RegQueryValueExA(overrides, "winmm", NULL, NULL, (BYTE *)oldOrder, &orderSize)
+                    == ERROR_SUCCESS;
+    RegSetValueExA(overrides, "winmm", 0, REG_SZ, (const BYTE *)"native,builtin", 15);
+
+    Bridge b = {};
+    ASSERT_TRUE(StartBridgeWith(&b, "winmm=n,b", folder));
+    SendMessageA(b.link.request, WM_USER, KXR_JOYSTICK, MAKELPARAM(KXJ_CAPS, 100));
+    ATOM planted = GlobalFindAtomA(marker);
+    EndBridge(&b);
+    if (hadOrder)
+        RegSetValueExA(overrides, "winmm", 0, REG_SZ, (const BYTE *)oldOrder, orderSize);
+    else
+        RegDeleteValueA(overrides, "winmm");
+    RegCloseKey(overrides);
+    EXPECT_EQ(0, planted) << "korvex loaded the winmm.dll of its current folder";
+    while ((planted = GlobalFindAtomA(marker)) != 0)
+        GlobalDeleteAtom(planted);
+
+    if (had)
+        RegSetValueExA(key, "SafeDllSearchMode", 0, type, (const BYTE *)&old, sizeof(old));
+    else
+        RegDeleteValueA(key, "SafeDllSearchMode");
+    RegCloseKey(key);
+    RemoveTree(folder);
+}
+
+// Without the multimedia library the joystick answers what its calls give
+// where no driver is installed, for every sub-code.  The library's load really
+// fails: its name is one the system folder does not have.
+TEST(OnDemand, NoMultimediaLibraryAnswersNoDriver)
+{
+    static const int joy[] = { OD_JOYGETDEVCAPS, OD_JOYSETCAPTURE, OD_JOYRELEASECAPTURE,
+                               OD_JOYGETTHRESHOLD, OD_JOYSETTHRESHOLD };
+    HWND window = CreateRecordingWindow("no winmm owner");
+    BRIDGESTATE saved = BridgeState;
+    BridgeState.requestWindow = window;
+    for (int f : joy)
+        SetOnDemandLibrary(f, "kxnowinmm.dll");
+    EXPECT_EQ(MMSYSERR_NODRIVER, RequestJoystick(MAKELPARAM(KXJ_CAPS, 100)));
+    EXPECT_EQ(MMSYSERR_NODRIVER, RequestJoystick(MAKELPARAM(KXJ_CAPTURE, Word(window))));
+    EXPECT_EQ(MMSYSERR_NODRIVER, RequestJoystick(MAKELPARAM(KXJ_RELEASE, 0)));
+    EXPECT_EQ(0, RequestJoystick(MAKELPARAM(KXJ_SAVE_THRESHOLD, 0)));
+    EXPECT_EQ(0, RequestJoystick(MAKELPARAM(KXJ_SET_THRESHOLD, 1)));
+    EXPECT_TRUE(OnDemand(OD_JOYGETDEVCAPS) == NULL) << "a library nobody has was loaded";
+    for (int f : joy)
+        SetOnDemandLibrary(f, "winmm.dll");
+    EXPECT_TRUE(OnDemand(OD_JOYGETDEVCAPS) != NULL) << "the real one loads again";
+    BridgeState = saved;
+    DestroyWindow(window);
+}
+
+// The owner the file dialogs are given: field 1 of the argument text.
+static HWND DialogOwner;
+static BOOL WINAPI FakeFileDialog(OPENFILENAMEA *ofn)
+{
+    DialogOwner = ofn->hwndOwner;
+    return FALSE;
+}
+
+TEST(FileDialog, OwnerIsTheFirstField)
+{
+    HWND owner = CreateRecordingWindow("file dialog owner");
+    OnDemandProc open = OnDemand(OD_GETOPENFILENAME);
+    SetOnDemand(OD_GETOPENFILENAME, (OnDemandProc)FakeFileDialog);
+    for (WORD word : { Word(owner), (WORD)0xFFFF, (WORD)0 }) {
+        char text[64];
+        snprintf(text, sizeof(text), "%u 0 0 0 0 0 0 0", word);
+        DialogOwner = owner;
+        EXPECT_EQ(0, RequestFileDialog(KXR_OPEN_DIALOG, MAKELPARAM(GlobalAddAtomA(text), 0)));
+        HWND expected = word == 0xFFFF ? NULL : (HWND)(UINT_PTR)word;
+        EXPECT_EQ(expected, DialogOwner) << "owner field " << word;
+    }
+    SetOnDemand(OD_GETOPENFILENAME, open);
+    DestroyWindow(owner);
 }

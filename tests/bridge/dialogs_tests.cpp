@@ -347,6 +347,10 @@ TEST_F(Dialogs, ReplyThatReachesNobodyLeavesNoAtoms)
     const WORD words[] = { 0, goneWord, 0xFFFF };
     for (WORD w : words) {
         SCOPED_TRACE(testing::Message() << "reply window " << w);
+        // The path text is in the table already, as another program's atom:
+        // korvex's reference to it would not show as a new name.
+        std::string path = ShortPath(name);
+        ATOM theirs = GlobalAddAtomA(path.c_str());
         std::vector<std::string> before = AtomNames();
         Driver d = {};
         Reply r = RunOn(&bridge, w, KXR_OPEN_DIALOG, NULL, 0, name.c_str(), NULL, "Nobody", 0, &d);
@@ -354,5 +358,63 @@ TEST_F(Dialogs, ReplyThatReachesNobodyLeavesNoAtoms)
         EXPECT_FALSE(r.arrived) << "our window got the reply";
         std::vector<std::string> left = NewAtoms(before);
         EXPECT_TRUE(left.empty()) << left.size() << " atoms left, first \"" << left[0] << "\"";
+        // One reference was ours: after one delete the name must be gone.
+        GlobalDeleteAtom(theirs);
+        ATOM still = GlobalFindAtomA(path.c_str());
+        EXPECT_EQ(0, still) << "korvex kept a reference to \"" << path << "\"";
+        while (still != 0 && GlobalDeleteAtom(still) == 0 && GlobalFindAtomA(path.c_str()) != 0)
+            ;
     }
+}
+
+// A new name in a folder whose full path is past OpenFile's 128 characters:
+// the reply still has the short folder, which a 16-bit host can open.
+TEST_F(Dialogs, NewNameInADeepFolderGetsTheShortFolder)
+{
+    std::string deep = tree;
+    while (deep.size() < 139) {
+        deep += "\\A Folder With A Long Name";
+        CreateDirectoryA(deep.c_str(), NULL);
+    }
+    ASSERT_GE(deep.size(), 128u);
+    std::string shortDeep = ShortPath(deep);
+    ASSERT_FALSE(shortDeep.empty());
+    ASSERT_LT(shortDeep.size(), 128u);
+    Driver d = {};
+    d.type = deep + "\\Fresh Report.txt";
+    d.ok = true;
+    Reply r = Run(KXR_SAVE_DIALOG, "All#*.*", 1, NULL, deep.c_str(), "Save Deep", 0, &d);
+    ASSERT_TRUE(r.arrived);
+    EXPECT_EQ(shortDeep + "\\Fresh Report.txt", r.path) << "folder of " << deep.size() << " characters";
+    EXPECT_FALSE(FileExists(d.type));
+}
+
+// Nothing is made, emptied or deleted to find the short form of a new name:
+// the folder sees no change at all, so a file that another program makes
+// there meanwhile cannot be lost.
+TEST_F(Dialogs, NewNameLeavesTheFolderUntouched)
+{
+    std::string quiet = tree + "\\Quiet Folder";
+    CreateDirectoryA(quiet.c_str(), NULL);
+    HANDLE watch = FindFirstChangeNotificationA(quiet.c_str(), FALSE,
+                                                FILE_NOTIFY_CHANGE_FILE_NAME
+                                                | FILE_NOTIFY_CHANGE_SIZE
+                                                | FILE_NOTIFY_CHANGE_LAST_WRITE);
+    ASSERT_NE(INVALID_HANDLE_VALUE, watch);
+    // The watch itself works: a change of ours is seen.
+    WriteFileOfSize(quiet + "\\seen.txt", 1);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(watch, 5000)) << "no change notifications here";
+    FindNextChangeNotification(watch);
+    Sleep(200);
+    FindNextChangeNotification(watch);
+
+    Driver d = {};
+    d.type = quiet + "\\Never Made.txt";
+    d.ok = true;
+    Reply r = Run(KXR_SAVE_DIALOG, "All#*.*", 1, NULL, quiet.c_str(), "Save Quiet", 0, &d);
+    ASSERT_TRUE(r.arrived);
+    EXPECT_EQ(ShortPath(quiet) + "\\Never Made.txt", r.path);
+    EXPECT_EQ((DWORD)WAIT_TIMEOUT, WaitForSingleObject(watch, 1000))
+        << "something was made or deleted in the folder";
+    FindCloseChangeNotification(watch);
 }

@@ -319,6 +319,25 @@ TEST_F(Files, MoveNeedsBothNames)
     DeleteFileA(to.c_str());
 }
 
+// The attributes are cleared for the delete; when the delete then fails the
+// user's file keeps them (hidden, system and read-only are not lost for nothing).
+TEST_F(Files, DeleteThatFailsKeepsTheAttributes)
+{
+    std::string path = tree + "\\kept attributes.txt";
+    ASSERT_TRUE(WriteFileOfSize(path, 9));
+    DWORD given = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), given));
+    DWORD before = GetFileAttributesA(path.c_str());
+    // Open without sharing the delete: no delete can succeed while it is.
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    EXPECT_EQ(0, Number(KXR_DELETE_FILE, path)) << "the delete is refused while the file is open";
+    EXPECT_EQ(before, GetFileAttributesA(path.c_str())) << "attributes after a failed delete";
+    CloseHandle(held);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+}
+
 TEST_F(Files, CreateEmptiesAReadOnlyFile)
 {
     std::string file = tree + "\\hundred.txt";
@@ -517,18 +536,7 @@ protected:
     }
     static std::vector<std::string> Fill(const std::string &text, LRESULT *result)
     {
-        SendMessageA(list, LB_RESETCONTENT, 0, 0);
-        *result = Number(KXR_FILL_LIST, text, Word(list));
-        std::vector<std::string> lines;
-        int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
-        for (int i = 0; i < count; i++) {
-            char line[600];
-            if (SendMessageA(list, LB_GETTEXTLEN, i, 0) < (LRESULT)sizeof(line)) {
-                SendMessageA(list, LB_GETTEXT, i, (LPARAM)line);
-                lines.push_back(line);
-            }
-        }
-        return lines;
+        return FillList(&bridge, list, text, result);
     }
     static std::string LineOf(const std::vector<std::string> &lines, const std::string &name)
     {
@@ -626,4 +634,43 @@ TEST_F(Listing, StopsAt2001Lines)
     EXPECT_EQ(2001u, Fill("6" + big, &r).size());
     EXPECT_EQ(0, r);
     RemoveTree(big);
+}
+
+// ---- what the reference says of zeros, folders and atom 0 --------------------------
+
+TEST_F(Files, ZerosThatMeanSomethingElse)
+{
+    std::string folder = tree + "\\exists already";
+    EXPECT_NE(0, Number(KXR_MAKE_DIR, folder));
+    EXPECT_EQ(0, Number(KXR_MAKE_DIR, folder)) << "a folder that exists answers 0, as a failure";
+    std::string a = tree + "\\move a.txt", b = tree + "\\move b.txt";
+    WriteFileOfSize(a, 3);
+    WriteFileOfSize(b, 4);
+    ATOM from = KorvexAtom(a.c_str()), to = KorvexAtom(b.c_str());
+    EXPECT_EQ(0, KorvexRequest(&bridge.link, KXR_MOVE_FILE, from, to)) << "the new name exists";
+    EXPECT_TRUE(FileExists(a));
+    // 12 moves folders too, with what is inside them.
+    WriteFileOfSize(folder + "\\inside.txt", 5);
+    std::string moved = tree + "\\moved folder";
+    from = KorvexAtom(folder.c_str());
+    to = KorvexAtom(moved.c_str());
+    EXPECT_NE(0, KorvexRequest(&bridge.link, KXR_MOVE_FILE, from, to));
+    EXPECT_TRUE(FileExists(moved + "\\inside.txt"));
+    EXPECT_FALSE(FileExists(folder));
+    DeleteFileA(a.c_str());
+    DeleteFileA(b.c_str());
+    DeleteFileA((moved + "\\inside.txt").c_str());
+    RemoveDirectoryA(moved.c_str());
+    EXPECT_EQ("0", ResultText(KorvexRequest(&bridge.link, KXR_DISK_SIZE, 0, 0))) << "atom 0 as root";
+}
+
+TEST_F(Listing, AFolderNotAPatternAndAtomZero)
+{
+    LRESULT r;
+    EXPECT_TRUE(Fill("6" + dir + "\\*.TXT", &r).empty());
+    EXPECT_EQ(KX_LIST_FAILED, r) << "a pattern is no folder";
+    // Atom 0 lists korvex's current folder: here, the tree it was started in.
+    std::vector<std::string> here = Fill("", &r);
+    EXPECT_EQ(0, r);
+    EXPECT_FALSE(LineOf(here, "listing").empty()) << "the tree's own sub-folder";
 }

@@ -357,7 +357,7 @@ TEST(AtomStrings, ExistingAtomKeepsItsCase)
 
 TEST(AtomStrings, TakeReadsCutsAndDeletesOnce)
 {
-    char buffer[80];
+    char buffer[256 + 16];   // size 0 below means 256
     char text[101];
 
     memset(text, 'a', 100);
@@ -446,4 +446,173 @@ TEST(Resources, MenuIconsAndTemplateInLanguage1026)
     }
     EXPECT_TRUE(FindResourceExA(korvex, (LPCSTR)RT_DIALOG, "SELECTDIR", Bulgarian) != NULL);
     FreeLibrary(korvex);
+}
+
+// ---- the trace a host developer switches on ------------------------------------
+
+// The lines of a trace file, without their time, program and process.
+static std::vector<std::string> TraceLines(const std::string &path)
+{
+    std::vector<std::string> lines;
+    FILE *f = fopen(path.c_str(), "rb");
+    char line[2048];
+    while (f != NULL && fgets(line, sizeof(line), f) != NULL) {
+        line[strcspn(line, "\r\n")] = '\0';
+        // "hh:mm:ss.mmm korvex PID text"
+        const char *text = line;
+        for (int blanks = 0; blanks < 3 && text != NULL; blanks++)
+            text = strchr(text, ' ') ? strchr(text, ' ') + 1 : NULL;
+        lines.push_back(text != NULL ? text : line);
+    }
+    if (f != NULL)
+        fclose(f);
+    return lines;
+}
+
+static bool HasLine(const std::vector<std::string> &lines, const std::string &start)
+{
+    for (const std::string &l : lines)
+        if (l.compare(0, start.size(), start) == 0)
+            return true;
+    return false;
+}
+
+static std::string AllLines(const std::vector<std::string> &lines)
+{
+    std::string all;
+    for (const std::string &l : lines)
+        all += "\n  " + l;
+    return all;
+}
+
+TEST(Trace, AKnownSessionGivesItsLines)
+{
+    std::string tree = MakeTempTree("kxtrace"), traces = MakeTempTree("kxtraces");
+    std::string path = traces + "\\trace.txt";
+    WriteFileOfSize(tree + "\\one.txt", 1);
+    WriteFileOfSize(tree + "\\two.txt", 2);
+    SetEnvironmentVariableA("KORVEX_TRACE", path.c_str());
+    SetEnvironmentVariableA("KORVEX_TRACE_LINES", "1");
+    Bridge b = {};
+    bool up = StartBridge(&b, "traced host");
+    SetEnvironmentVariableA("KORVEX_TRACE", NULL);
+    SetEnvironmentVariableA("KORVEX_TRACE_LINES", NULL);
+    ASSERT_TRUE(up);
+
+    // A text with quotes, a line break and a tab comes back as it went.
+    std::string odd = "say \"hi\"\r\nnext\tline";
+    ATOM sent = KorvexAtom(odd.c_str());
+    LRESULT answer = KorvexRequest(&b.link, KXR_LONG_PATH, sent, 0);
+    EXPECT_EQ(odd, ResultText(answer));
+    EXPECT_EQ(1, KorvexRequest(&b.link, KXR_IS_NT, 0, 0));
+    HWND list = CreateWindowExA(0, "LISTBOX", "", WS_CHILD, 0, 0, 100, 100, b.host, NULL, NULL, NULL);
+    LRESULT r;
+    EXPECT_EQ(2u, FillList(&b, list, "6" + tree, &r).size());
+    char expected[512];
+    snprintf(expected, sizeof(expected), "notice ready posted to %lu: request window %u",
+             (unsigned long)(UINT_PTR)b.host, Word(b.link.request));
+    EndBridge(&b);
+
+    std::vector<std::string> lines = TraceLines(path);
+    EXPECT_TRUE(HasLine(lines, "start ")) << AllLines(lines);
+    EXPECT_TRUE(HasLine(lines, expected)) << expected << AllLines(lines);
+    snprintf(expected, sizeof(expected),
+             "request 2 KXR_LONG_PATH lo %u hi 0 read %u \"say \\\"hi\\\"\\r\\nnext\\tline\" = atom %u "
+             "\"say \\\"hi\\\"\\r\\nnext\\tline\"", sent, sent, (unsigned)LOWORD(answer));
+    EXPECT_TRUE(HasLine(lines, expected)) << expected << AllLines(lines);
+    EXPECT_TRUE(HasLine(lines, "request 27 KXR_IS_NT lo 0 hi 0 = 1")) << AllLines(lines);
+    EXPECT_TRUE(HasLine(lines, "line to ")) << "every line, with the second setting";
+    bool listed = false;
+    for (const std::string &l : lines)
+        listed |= l.compare(0, 26, "request 32 KXR_FILL_LIST lo") == 0
+                  && l.find(" lines 2 = 0") != std::string::npos;
+    EXPECT_TRUE(listed) << AllLines(lines);
+    EXPECT_TRUE(HasLine(lines, "request 6 KXR_QUIT lo 0 hi 0 = 0")) << AllLines(lines);
+    EXPECT_TRUE(HasLine(lines, "notice closing posted")) << AllLines(lines);
+    for (const std::string &l : lines)
+        EXPECT_EQ(std::string::npos, l.find_first_of("\r\n")) << "one line each";
+
+    // Off, and an empty setting: no file at all, also not in the current folder.
+    DeleteFileA(path.c_str());
+    char cwd[MAX_PATH];
+    GetCurrentDirectoryA(sizeof(cwd), cwd);
+    SetCurrentDirectoryA(tree.c_str());
+    for (const char *setting : { (const char *)NULL, "" }) {
+        SetEnvironmentVariableA("KORVEX_TRACE", setting);
+        Bridge quiet = {};
+        bool started = StartBridge(&quiet, "untraced host");
+        SetEnvironmentVariableA("KORVEX_TRACE", NULL);
+        ASSERT_TRUE(started);
+        EXPECT_EQ(1, KorvexRequest(&quiet.link, KXR_IS_NT, 0, 0));
+        EndBridge(&quiet);
+    }
+    SetCurrentDirectoryA(cwd);
+    WIN32_FIND_DATAA d;
+    HANDLE h = FindFirstFileA((tree + "\\*").c_str(), &d);
+    int files = 0;
+    do
+        files += !(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    while (h != INVALID_HANDLE_VALUE && FindNextFileA(h, &d));
+    FindClose(h);
+    EXPECT_EQ(2, files) << "one.txt and two.txt, and nothing the trace wrote";
+    RemoveTree(tree);
+    RemoveTree(traces);
+}
+
+// ---- two hosts, each with its own korvex, at the same time -------------------------
+
+struct BusyHost {
+    const char *name;
+    std::string folder;      // each asks about a folder of its own
+    int asked, wrong;
+    std::string firstWrong;
+};
+
+static DWORD WINAPI AskAndCheck(void *parameter)
+{
+    BusyHost *h = (BusyHost *)parameter;
+    // A plain window: the recording one keeps one log for the whole program.
+    Bridge b = {};
+    b.host = CreateWindowA("STATIC", h->name, WS_OVERLAPPED, 0, 0, 50, 50, NULL, NULL, NULL, NULL);
+    if (!KorvexStart(&b.link, b.host, BinPath("korvex.exe").c_str(), SW_HIDE, 20000))
+        return 1;
+    std::string shortFolder = ShortPath(h->folder);
+    for (int i = 0; i < 150; i++) {
+        std::string longForm = AskText(&b, KXR_LONG_PATH, shortFolder);
+        std::string shortForm = AskText(&b, KXR_SHORT_PATH, h->folder);
+        h->asked += 2;
+        if (longForm != h->folder || shortForm != shortFolder) {
+            if (h->wrong++ == 0)
+                h->firstWrong = longForm + " / " + shortForm;
+        }
+    }
+    KorvexEnd(&b.link, 10000, NULL);
+    DestroyWindow(b.host);
+    return 0;
+}
+
+TEST(TwoHosts, NeitherDisturbsTheOther)
+{
+    std::string tree = MakeTempTree("kxtwo");
+    BusyHost one = { "first busy host", tree + "\\First Host Long Folder", 0, 0, "" };
+    BusyHost two = { "second busy host", tree + "\\Second Host Long Folder", 0, 0, "" };
+    CreateDirectoryA(one.folder.c_str(), NULL);
+    CreateDirectoryA(two.folder.c_str(), NULL);
+    std::vector<std::string> before = AtomNames();
+    HANDLE threads[2] = { CreateThread(NULL, 0, AskAndCheck, &one, 0, NULL),
+                          CreateThread(NULL, 0, AskAndCheck, &two, 0, NULL) };
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, threads, TRUE, 120000));
+    for (HANDLE t : threads) {
+        DWORD code = 9;
+        GetExitCodeThread(t, &code);
+        EXPECT_EQ(0u, code) << "a korvex did not start";
+        CloseHandle(t);
+    }
+    EXPECT_EQ(300, one.asked);
+    EXPECT_EQ(300, two.asked);
+    EXPECT_EQ(0, one.wrong) << one.firstWrong;
+    EXPECT_EQ(0, two.wrong) << two.firstWrong;
+    std::vector<std::string> left = NewAtoms(before);
+    EXPECT_TRUE(left.empty()) << left.size() << " atoms left, first \"" << left[0] << "\"";
+    RemoveTree(tree);
 }

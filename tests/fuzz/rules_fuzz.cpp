@@ -9,7 +9,9 @@
 #include "shared/cmdline_rules.h"
 #include "bridge/files/file_rules.h"
 #include "bridge/files/dialog_rules.h"
+#include "bridge/files/name_rules.h"
 #include "fullscreen/fs_rules.h"
+#include "shared/trace_rules.h"
 #include "host/host_rules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -40,9 +42,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ParseTimeText(time, &t);
     FormatTimeText(time, sizeof(time), &t);
     FormatListingLine(line, sizeof(line), 1, AccessByte(n), (uint32_t)n, PackTimeStamp(&t),
-                      PackTimeStamp(&t), ListingName(text, "SHORT~1"));
+                      PackTimeStamp(&t), HostEntryName(text, 1, "SHORT~1", 1, LISTING_NAME_MAX));
     ListingWanted(text[0], (int)(n & 1), text, (uint32_t)n, 0);
     FormatByteCount((long double)n * 1e15L, time, sizeof(time));
+
+    // Entry names from any file system, and a folder's worth of them.
+    static NameTable names;
+    NameTableInit(&names);
+    for (size_t i = 0; i < n; i += 7)
+        NameTableAddEntry(&names, text + i, text + n - (i < n ? i : n) / 2);
+    NameTableCount(&names, text);
+    IsDeviceName(text);
+    NameOpensItself(text);
+    SameName(text, text + n / 2);
+    FolderLength(text);
+    HostShortName(text, (int)(n & 1), text + n / 3, (int)(n & 2));
+
+    // Trace texts of anything a host sends.
+    char escaped[TRACE_TEXT_SIZE];
+    TraceEscape(text, escaped, sizeof(escaped));
+    TraceEscape(text, escaped, 8 + n % 40);
 
     // Dialog texts.
     DialogFields fields;

@@ -329,3 +329,21 @@ std::string AskText(Bridge *bridge, UINT code, const std::string &text, WORD hig
 {
     return ResultText(Ask(bridge, code, text, high));
 }
+
+std::vector<std::string> FillList(Bridge *bridge, HWND list, const std::string &text,
+                                  LRESULT *result)
+{
+    std::vector<std::string> lines;
+
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    *result = Ask(bridge, KXR_FILL_LIST, text, Word(list));
+    int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
+    for (int i = 0; i < count; i++) {
+        char line[600];
+        if (SendMessageA(list, LB_GETTEXTLEN, i, 0) < (LRESULT)sizeof(line)) {
+            SendMessageA(list, LB_GETTEXT, i, (LPARAM)line);
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}

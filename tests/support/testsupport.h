@@ -88,4 +88,7 @@ std::string ResultText(LRESULT atom);
 // Sends code with text as the low word's atom and high as the high word.
 LRESULT Ask(Bridge *bridge, UINT code, const std::string &text, WORD high = 0);
 std::string AskText(Bridge *bridge, UINT code, const std::string &text, WORD high = 0);
+// Empties list, has the bridge fill it (request 32 with text) and reads its lines.
+std::vector<std::string> FillList(Bridge *bridge, HWND list, const std::string &text,
+                                  LRESULT *result);
 #endif

@@ -101,13 +101,6 @@ TEST(FormatListingLine, BoundedByItsBuffer)
     EXPECT_EQ('@', line[30]);
 }
 
-TEST(ListingName, LongUpTo64)
-{
-    std::string n64(64, 'a'), n65(65, 'b');
-    EXPECT_STREQ(n64.c_str(), ListingName(n64.c_str(), "AAAA~1"));
-    EXPECT_STREQ("BBBB~1", ListingName(n65.c_str(), "BBBB~1"));
-}
-
 TEST(NetworkListingNames, ServersAndShares)
 {
     EXPECT_STREQ("SERVER", ServerListingName("\\\\SERVER"));

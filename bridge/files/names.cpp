@@ -1,0 +1,197 @@
+// names.cpp - the names of directory entries that we hand to the host.
+//
+// The ANSI search functions give a name outside the code page with "?" for
+// each such character, or with a look-alike ("Erdő" as "Erdo"), and either can
+// open another file.  So searches run through the wide functions where the
+// platform has them, and we make the ANSI names ourselves, knowing which came
+// out exactly.  Windows 9x has the wide functions only as stubs that fail:
+// there the ANSI search serves, and a "?" in a name is the sign.
+#include "bridge.h"
+#include "name_rules.h"
+#include <string.h>
+
+static int WideWorks = -1;   // -1: not yet known
+
+// Wide form of an ANSI text; FALSE when it does not fit.
+static BOOL Widen(const char *text, WCHAR *wide, int size)
+{
+    return MultiByteToWideChar(CP_ACP, 0, text, -1, wide, size) > 0;
+}
+
+// ANSI form of a wide name, with look-alikes where the code page has them (as
+// the ANSI functions give it).  TRUE when it converts back to the same name.
+static BOOL Narrow(const WCHAR *wide, char *text, int size)
+{
+    WCHAR back[MAX_PATH];
+
+    if (WideCharToMultiByte(CP_ACP, 0, wide, -1, text, size, NULL, NULL) == 0) {
+        text[0] = '\0';
+        return FALSE;
+    }
+    return MultiByteToWideChar(CP_ACP, 0, text, -1, back, MAX_PATH) > 0
+           && lstrcmpW(back, wide) == 0;
+}
+
+static BOOL FromWide(const WIN32_FIND_DATAW *wide, WIN32_FIND_DATAA *entry)
+{
+    memset(entry, 0, sizeof(*entry));
+    entry->dwFileAttributes = wide->dwFileAttributes;
+    entry->ftCreationTime = wide->ftCreationTime;
+    entry->ftLastAccessTime = wide->ftLastAccessTime;
+    entry->ftLastWriteTime = wide->ftLastWriteTime;
+    entry->nFileSizeHigh = wide->nFileSizeHigh;
+    entry->nFileSizeLow = wide->nFileSizeLow;
+    // A short name that does not come out exactly is no short name for us.
+    if (!Narrow(wide->cAlternateFileName, entry->cAlternateFileName,
+                sizeof(entry->cAlternateFileName)))
+        entry->cAlternateFileName[0] = '\0';
+    return Narrow(wide->cFileName, entry->cFileName, sizeof(entry->cFileName));
+}
+
+HANDLE FindFirstEntry(const char *pattern, WIN32_FIND_DATAA *entry, BOOL *exact)
+{
+    WIN32_FIND_DATAW wide;
+    WCHAR widePattern[MAX_PATH];
+    HANDLE search;
+
+    memset(entry, 0, sizeof(*entry));
+    if (WideWorks != 0 && Widen(pattern, widePattern, MAX_PATH)) {
+        search = FindFirstFileW(widePattern, &wide);
+        if (search != INVALID_HANDLE_VALUE) {
+            WideWorks = 1;
+            *exact = FromWide(&wide, entry);
+            return search;
+        }
+        // Nothing found is an answer; only a stub that is not there sends us to ANSI.
+        if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) {
+            WideWorks = 1;
+            return INVALID_HANDLE_VALUE;
+        }
+        WideWorks = 0;
+    }
+    search = FindFirstFileA(pattern, entry);
+    *exact = strchr(entry->cFileName, '?') == NULL;
+    return search;
+}
+
+BOOL FindNextEntry(HANDLE search, WIN32_FIND_DATAA *entry, BOOL *exact)
+{
+    WIN32_FIND_DATAW wide;
+
+    if (WideWorks == 1) {
+        if (!FindNextFileW(search, &wide))
+            return FALSE;
+        *exact = FromWide(&wide, entry);
+        return TRUE;
+    }
+    if (!FindNextFileA(search, entry))
+        return FALSE;
+    *exact = strchr(entry->cFileName, '?') == NULL;
+    return TRUE;
+}
+
+BOOL ShortNameAlone(const char *folder, int folderLength, const char *shortName)
+{
+    char pattern[MAX_PATH];
+    WIN32_FIND_DATAA entry;
+    BOOL exact;
+    HANDLE search;
+    int met = 0;
+
+    if (folderLength + 2 > (int)sizeof(pattern))
+        return FALSE;
+    memcpy(pattern, folder, folderLength);
+    lstrcpyA(pattern + folderLength, "*");
+    search = FindFirstEntry(pattern, &entry, &exact);
+    if (search == INVALID_HANDLE_VALUE)
+        return FALSE;
+    // Every entry that answers to the name counts, by its long name or its short one.
+    do {
+        if (SameName(entry.cFileName, shortName)
+            || (entry.cAlternateFileName[0] != '\0' && SameName(entry.cAlternateFileName, shortName)
+                && !SameName(entry.cAlternateFileName, entry.cFileName)))
+            met++;
+    } while (met < 2 && FindNextEntry(search, &entry, &exact));
+    FindClose(search);
+    return met == 1;
+}
+
+const char *HostName(const char *path, const WIN32_FIND_DATAA *entry, BOOL exact, int longest)
+{
+    const char *name = HostEntryName(entry->cFileName, exact, entry->cAlternateFileName, 1, longest);
+
+    // The short name is the one whose owner needs looking at.
+    if (name != NULL && name == entry->cAlternateFileName
+        && !ShortNameAlone(path, FolderLength(path), name))
+        return NULL;
+    return name;
+}
+
+const char *HostShort(const char *path, const WIN32_FIND_DATAA *entry, BOOL exact)
+{
+    const char *name = HostShortName(entry->cFileName, exact, entry->cAlternateFileName, 1);
+
+    if (name != NULL && name == entry->cAlternateFileName
+        && !ShortNameAlone(path, FolderLength(path), name))
+        return NULL;
+    return name;
+}
+
+// The file (or folder) a name opens: its volume and index.  FALSE when it
+// opens nothing we can ask.
+static BOOL Identity(const char *path, BY_HANDLE_FILE_INFORMATION *info)
+{
+    HANDLE file;
+    BOOL ok;
+
+    // No access asked: nothing of the file is read, and its sharing does not stop us.
+    file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return FALSE;
+    ok = GetFileInformationByHandle(file, info);
+    CloseHandle(file);
+    return ok;
+}
+
+BOOL SameFile(const char *one, const char *other)
+{
+    BY_HANDLE_FILE_INFORMATION a, b;
+
+    if (strcmp(one, other) == 0)
+        return TRUE;
+    if (IsDeviceName(LastComponent(one)) || IsDeviceName(LastComponent(other)))
+        return FALSE;
+    if (!Identity(one, &a) || !Identity(other, &b))
+        // Windows 9x opens no folders and numbers no files; its short names
+        // are unique in their folder anyway.
+        return (GetVersion() & 0x80000000) != 0;
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber
+           && a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
+BOOL ShortFolderAndName(const char *path, char *result, int size)
+{
+    char folder[MAX_PATH], shortFolder[MAX_PATH];
+    int length = FolderLength(path);
+    DWORD n;
+
+    // The folder without its closing backslash, but a root keeps it.
+    if (length == 0 || length >= (int)sizeof(folder))
+        return FALSE;
+    memcpy(folder, path, length);
+    folder[length] = '\0';
+    if (length > 1 && folder[length - 1] == '\\' && !(length == 3 && folder[1] == ':'))
+        folder[length - 1] = '\0';
+    n = GetShortPathNameA(folder, shortFolder, sizeof(shortFolder));
+    if (n == 0 || n >= sizeof(shortFolder) || !SameFile(folder, shortFolder))
+        return FALSE;
+    n = (DWORD)lstrlenA(shortFolder);
+    if (n > 0 && shortFolder[n - 1] != '\\' && shortFolder[n - 1] != ':')
+        shortFolder[n++] = '\\';
+    if ((int)(n + lstrlenA(path + length)) >= size)
+        return FALSE;
+    memcpy(result, shortFolder, n);
+    lstrcpyA(result + n, path + length);
+    return TRUE;
+}
