@@ -14,7 +14,8 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 vm="$here/build/vm"
 mkdir -p "$vm"
 
-kernel_ready() { [ -f "$vm/vmlinuz" ] && [ -f "$vm/initrd.gz" ]; }
+# (An initramfs of an older init reads its job another way: make it anew.)
+kernel_ready() { [ -f "$vm/vmlinuz" ] && [ -f "$vm/initrd.gz" ] && grep -q kxdir "$vm/root/init" 2>/dev/null; }
 
 if ! kernel_ready; then
     package=$(apt-cache depends linux-image-amd64 2>/dev/null |
@@ -55,7 +56,10 @@ for d in proc sys dev; do $b mount --bind /$d /mnt/$d; done
 $b mount -t devpts devpts /mnt/dev/pts 2>/dev/null
 # /tmp is the machine's own (Xvfb's and Wine's sockets live there), but a
 # project under the host's /tmp stays in view.
-home=$($b sed -n 's/.*kxhome=\([^ ]*\).*/\1/p' /proc/cmdline)
+# The kernel's command line splits at blanks: it names only a folder of ours
+# with none in its name, and the project's path, blanks and all, is in a file.
+kxdir=$($b sed -n 's/.*kxdir=\([^ ]*\).*/\1/p' /proc/cmdline)
+home=$($b cat "/mnt$kxdir/home")
 $b mkdir -p /hosttmp
 $b mount --bind /mnt/tmp /hosttmp
 $b mount -t tmpfs tmp /mnt/tmp
@@ -69,8 +73,7 @@ case "$home" in
 esac
 $b mount -t tmpfs run /mnt/run
 $b mount -t tmpfs shm /mnt/dev/shm 2>/dev/null
-job=$($b sed -n 's/.*kxjob=\([^ ]*\).*/\1/p' /proc/cmdline)
-$b chroot /mnt /bin/sh "$job"
+$b chroot /mnt /bin/sh "$kxdir/job.sh"
 $b sync
 $b poweroff -f
 EOF
@@ -80,8 +83,12 @@ EOF
     rm -rf "$vm/kernel"
 fi
 
-# The job: this folder, a plain environment, the command, its exit code.
-job="$vm/job.sh"
+# The job: this folder, a plain environment, the command, its exit code.  It
+# lives in a folder whose name has no blanks, whatever the project's path has.
+kxdir="/var/tmp/korvex-vm-$(printf '%s' "$here" | cksum | cut -d ' ' -f 1)"
+mkdir -p "$kxdir"
+printf '%s' "$here" > "$kxdir/home"
+job="$kxdir/job.sh"
 status="$vm/status"
 rm -f "$status"
 {
@@ -110,7 +117,7 @@ timeout -k 10 "${KORVEX_VM_TIMEOUT:-4800}" \
     qemu-system-x86_64 -machine q35 -m "$memory" -smp "$(nproc)" -accel tcg,thread=multi \
         -display none -vga none -serial stdio -monitor none -no-reboot -nodefaults \
         -kernel "$vm/vmlinuz" -initrd "$vm/initrd.gz" \
-        -append "console=ttyS0 quiet loglevel=0 panic=-1 kxjob=$job kxhome=$here" \
+        -append "console=ttyS0 quiet loglevel=0 panic=-1 kxdir=$kxdir" \
         -drive file="$vm/prefix.img",if=virtio,format=raw,cache=unsafe \
         -virtfs local,path=/,mount_tag=hostroot,security_model=passthrough,id=root,multidevs=remap \
         </dev/null | sed -u 's/\r$//'
