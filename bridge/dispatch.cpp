@@ -174,6 +174,8 @@ static LRESULT DispatchRequest(WPARAM code, LPARAM lParam)
     return result;
 }
 
+static DWORD HostLooked;   // when a request last looked for the host
+
 LRESULT CALLBACK BridgeWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -205,10 +207,15 @@ LRESULT CALLBACK BridgeWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         return 0;
 
     case WM_USER:
-        // A request after the host has gone serves nobody: end instead.
-        if (HostGone()) {
-            Trace("request %lu after the host has gone: ending", (unsigned long)wParam);
-            return RequestQuit();
+        // A request after the host has gone serves nobody: end instead.  The
+        // look costs a call into another process, so a burst of requests
+        // pays it at most ten times a second.
+        if (GetTickCount() - HostLooked >= 100) {
+            HostLooked = GetTickCount();
+            if (HostGone()) {
+                Trace("request %lu after the host has gone: ending", (unsigned long)wParam);
+                return RequestQuit();
+            }
         }
         return DispatchRequest(wParam, lParam);
 

@@ -368,3 +368,32 @@ TEST(FullScreenResources, AcceleratorTableInLanguage1026)
         << "no icon";
     FreeLibrary(qiv);
 }
+
+// The trace a host developer switches on: the mode qivddraw set and the
+// platform's answer, each relayed message with the host's answer, the end.
+TEST(FullScreenTrace, TheModeAndEveryRelayedMessage)
+{
+    std::string folder = MakeTempTree("kxqivtrace"), path = folder + "\\trace.txt";
+    SetEnvironmentVariableA("KORVEX_TRACE", path.c_str());
+    FullScreen fs;
+    bool started = Start(&fs, 32, 0, 480, 0);
+    SetEnvironmentVariableA("KORVEX_TRACE", NULL);
+    ASSERT_TRUE(started) << "no 118 post";
+    PostMessageA(fs.window, WM_KEYDOWN, 'A', 1);
+    ASSERT_TRUE(WaitRecorded(fs.host, WM_KEYDOWN, 5000, NULL));
+    PostMessageA(fs.window, WM_COMMAND, QIV_CMD_LEAVE, 0);
+    EXPECT_EQ(0, Finish(&fs));
+
+    std::string all;
+    FILE *f = fopen(path.c_str(), "rb");
+    char line[1024];
+    while (f != NULL && fgets(line, sizeof(line), f) != NULL)
+        all += line;
+    if (f != NULL)
+        fclose(f);
+    for (const char *expected : { " qivddraw ", "mode 640x480 at 32 bits = 0x00000000",
+                                  "notice ", "relay WM_KEYDOWN 65 1 = 0", "end, notice 119 posted" })
+        EXPECT_NE(std::string::npos, all.find(expected)) << expected << " in:\n" << all;
+    DestroyWindow(fs.host);
+    RemoveTree(folder);
+}
