@@ -129,15 +129,17 @@ void TrayCommand(WPARAM wParam)
               (unsigned long)(UINT_PTR)target);
     switch (LOWORD(wParam)) {
     case IDM_OPEN:
-        // The icon goes first: a request 25 served while it goes, or while
-        // the window comes back, is newer than this "Open" and must stand.
-        RemoveIcon();
+        // The icon goes first.  A request 25 served while it goes, or while
+        // the window comes back, is newer than this "Open" and must stand:
+        // the window it traded away stays with the icon.
         change = TrayChanges;
-        if (target != NULL) {
-            ShowWindow(target, SW_RESTORE);
-            if (change == TrayChanges)
-                SetForegroundWindow(GetLastActivePopup(target));
-        }
+        RemoveIcon();
+        if (target == NULL || TrayChanges - change > 1)
+            break;
+        change = TrayChanges;
+        ShowWindow(target, SW_RESTORE);
+        if (change == TrayChanges)
+            SetForegroundWindow(GetLastActivePopup(target));
         break;
     case IDM_EXIT:
         if (target != NULL)
