@@ -701,6 +701,52 @@ TEST_F(Desktop, TrayRecordAndShellAgreeInAnyOrder)
     DestroyWindow(target);
 }
 
+// A host window that, the moment korvex's "Open" shows it, trades itself for
+// the icon again: its request is served inside korvex's own restore.
+static HWND NestingRequest;
+static bool NestingArmed;
+static LRESULT CALLBACK NestingTargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_WINDOWPOSCHANGED && NestingArmed
+        && (((WINDOWPOS *)lParam)->flags & SWP_SHOWWINDOW)) {
+        NestingArmed = false;
+        SendMessageA(NestingRequest, WM_USER, KXR_TRAY_ICON,
+                     MAKELPARAM(GlobalAddAtomA("traded inside Open"), Word(window)));
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(Desktop, ARequestServedInsideOpenStands)
+{
+    if (!TrayAvailable())
+        GTEST_SKIP() << "no notification area on this display";
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = NestingTargetProc;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.lpszClassName = "KorvexNestingTarget";
+    RegisterClassA(&wc);
+    HWND target = CreateWindowA(wc.lpszClassName, "nesting inside Open", WS_OVERLAPPEDWINDOW,
+                                10, 10, 100, 100, NULL, NULL, wc.hInstance, NULL);
+    ShowWindow(target, SW_SHOW);
+    HWND request = GetAncestor(bridge.link.request, GA_ROOT);
+    NestingRequest = bridge.link.request;
+    EXPECT_EQ(0, Ask(&bridge, KXR_TRAY_ICON, "before Open", Word(target)));
+    ASSERT_TRUE(IconUp(request));
+    NestingArmed = true;
+    PostMessageA(bridge.link.request, WM_COMMAND, KX_CMD_OPEN, 0);
+    DWORD start = GetTickCount();
+    while (NestingArmed && GetTickCount() - start < 5000)
+        KorvexPump(20);
+    KorvexPump(300);
+    EXPECT_FALSE(NestingArmed) << "Open never showed the window";
+    EXPECT_TRUE(IconUp(request)) << "the request served inside Open lost its icon";
+    EXPECT_FALSE(IsWindowVisible(target)) << "the window it traded away is shown";
+    EXPECT_EQ(0, KorvexRequest(&bridge.link, KXR_TRAY_ICON, 0, 0));
+    KorvexPump(200);
+    EXPECT_FALSE(IconUp(request)) << "25 (0, 0) left the icon";
+    DestroyWindow(target);
+}
+
 // An icon already up is modified in place: the new icon replaces the old,
 // which is destroyed, and the shell still shows one.
 TEST(TrayIcon, AnAddWhileUpReplacesTheIcon)
