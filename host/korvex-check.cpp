@@ -465,29 +465,36 @@ static void CheckJoystick(void)
     SameNumber("joystick: release", 0, (unsigned long)KorvexRequest(&Link, KXR_JOYSTICK, KXJ_RELEASE, 0));
 }
 
-// Cancels the first dialog of korvex's process that appears.
-static DWORD WINAPI CancelDialog(void *parameter)
+// A visible dialog of process pid, looked for up to ms; NULL when none came.
+static HWND ProcessDialog(DWORD pid, DWORD ms)
 {
-    DWORD pid = (DWORD)(UINT_PTR)parameter, start = GetTickCount();
+    DWORD start = GetTickCount();
 
-    while (GetTickCount() - start < 15000) {
-        HWND found = NULL;
+    for (;;) {
         for (HWND w = GetTopWindow(NULL); w != NULL; w = GetWindow(w, GW_HWNDNEXT)) {
             char cls[16] = "";
             DWORD owner = 0;
             GetWindowThreadProcessId(w, &owner);
             GetClassNameA(w, cls, sizeof(cls));
             if (owner == pid && strcmp(cls, "#32770") == 0 && IsWindowVisible(w))
-                found = w;
+                return w;
         }
-        if (found != NULL) {
-            Sleep(300);
-            PostMessageA(found, WM_COMMAND, IDCANCEL, 0);
-            return 1;
-        }
+        if (GetTickCount() - start >= ms)
+            return NULL;
         Sleep(100);
     }
-    return 0;
+}
+
+// Cancels the first dialog of korvex's process that appears.
+static DWORD WINAPI CancelDialog(void *parameter)
+{
+    HWND found = ProcessDialog((DWORD)(UINT_PTR)parameter, 15000);
+
+    if (found == NULL)
+        return 0;
+    Sleep(300);
+    PostMessageA(found, WM_COMMAND, IDCANCEL, 0);
+    return 1;
 }
 
 static void CheckDialogs(DWORD pid)
@@ -540,20 +547,7 @@ static void CheckRefusal(const char *program, const char *name)
         return;
     }
     // The refusal box is the only window it shows: close it.
-    HWND box = NULL;
-    DWORD start = GetTickCount();
-    while (box == NULL && GetTickCount() - start < 10000) {
-        for (HWND w = GetTopWindow(NULL); w != NULL; w = GetWindow(w, GW_HWNDNEXT)) {
-            DWORD owner = 0;
-            char cls[16] = "";
-            GetWindowThreadProcessId(w, &owner);
-            GetClassNameA(w, cls, sizeof(cls));
-            if (owner == process.dwProcessId && strcmp(cls, "#32770") == 0 && IsWindowVisible(w))
-                box = w;
-        }
-        if (box == NULL)
-            Sleep(100);
-    }
+    HWND box = ProcessDialog(process.dwProcessId, 10000);
     char text[128] = "";
     if (box != NULL) {
         SendMessageTimeoutA(GetDlgItem(box, 0xFFFF), WM_GETTEXT, sizeof(text), (LPARAM)text,

@@ -186,6 +186,7 @@ LRESULT RequestFillList(LPARAM lParam)
     char line[LISTING_LINE_SIZE];
     WIN32_FIND_DATAA entry;
     NameTable names;   // the folder's names, to tell which short names are shared
+    BOOL counted = FALSE;   // filled once an entry needs its short name
     HANDLE search;
     BOOL exact;
     const char *path;
@@ -218,7 +219,6 @@ LRESULT RequestFillList(LPARAM lParam)
     search = FindFirstEntry(path, &entry, &exact);
     if (search == INVALID_HANDLE_VALUE)
         return KX_LIST_FAILED;
-    names.used = -1;   // filled once an entry needs its short name
     do {
         int isDirectory = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         const char *name;
@@ -228,8 +228,10 @@ LRESULT RequestFillList(LPARAM lParam)
         name = HostEntryName(entry.cFileName, exact, entry.cAlternateFileName, 1, LISTING_NAME_MAX);
         // A short name is listed only when no other entry of the folder answers to it.
         if (name != NULL && name == entry.cAlternateFileName) {
-            if (names.used < 0)
+            if (!counted) {
                 CountFolderNames(path, &names);
+                counted = TRUE;
+            }
             if (NameTableCount(&names, name) != 1)
                 name = NULL;
         }

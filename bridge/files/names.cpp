@@ -116,25 +116,26 @@ BOOL ShortNameAlone(const char *folder, int folderLength, const char *shortName)
     return met == 1;
 }
 
-const char *HostName(const char *path, const WIN32_FIND_DATAA *entry, BOOL exact, int longest)
+// The name a rule chose, unless it is the entry's short name and another
+// entry of the folder answers to that too: the short name is the one whose
+// owner needs looking at.
+static const char *Alone(const char *path, const WIN32_FIND_DATAA *entry, const char *name)
 {
-    const char *name = HostEntryName(entry->cFileName, exact, entry->cAlternateFileName, 1, longest);
-
-    // The short name is the one whose owner needs looking at.
     if (name != NULL && name == entry->cAlternateFileName
         && !ShortNameAlone(path, FolderLength(path), name))
         return NULL;
     return name;
 }
 
+const char *HostName(const char *path, const WIN32_FIND_DATAA *entry, BOOL exact, int longest)
+{
+    return Alone(path, entry,
+                 HostEntryName(entry->cFileName, exact, entry->cAlternateFileName, 1, longest));
+}
+
 const char *HostShort(const char *path, const WIN32_FIND_DATAA *entry, BOOL exact)
 {
-    const char *name = HostShortName(entry->cFileName, exact, entry->cAlternateFileName, 1);
-
-    if (name != NULL && name == entry->cAlternateFileName
-        && !ShortNameAlone(path, FolderLength(path), name))
-        return NULL;
-    return name;
+    return Alone(path, entry, HostShortName(entry->cFileName, exact, entry->cAlternateFileName, 1));
 }
 
 // The file (or folder) a name opens: its volume and index.  FALSE when it

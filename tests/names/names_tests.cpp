@@ -83,6 +83,16 @@ static std::string Opens(const std::string &path)
     return m;
 }
 
+// Whether no other entry of the folder answers to the entry's short name.
+static bool ShortAlone(const CorpusEntry &e, const std::vector<CorpusEntry> &all)
+{
+    for (const CorpusEntry &o : all)
+        if (&o != &e && (SameName(o.ansi.c_str(), e.shortName.c_str())
+                         || SameName(o.shortName.c_str(), e.shortName.c_str())))
+            return false;
+    return true;
+}
+
 // Whether the host may be given some name of the entry: the long one exactly,
 // or a short one that no other entry of the folder answers to.
 static bool Nameable(const CorpusEntry &e, const std::vector<CorpusEntry> &all)
@@ -91,29 +101,15 @@ static bool Nameable(const CorpusEntry &e, const std::vector<CorpusEntry> &all)
         return false;
     if (e.exact && NameOpensItself(e.ansi.c_str()))
         return true;
-    if (e.shortName.empty() || !NameOpensItself(e.shortName.c_str()))
-        return false;
-    for (const CorpusEntry &o : all)
-        if (&o != &e && (SameName(o.ansi.c_str(), e.shortName.c_str())
-                         || SameName(o.shortName.c_str(), e.shortName.c_str())))
-            return false;
-    return true;
+    return !e.shortName.empty() && NameOpensItself(e.shortName.c_str()) && ShortAlone(e, all);
 }
 
 // Whether the entry listed under name has an 8.3 name no other entry answers to.
 static bool HasOwnShortName(const std::string &name, const std::vector<CorpusEntry> &all)
 {
-    for (const CorpusEntry &e : all) {
-        if (e.ansi != name && e.shortName != name)
-            continue;
-        if (e.shortName.empty())
-            return e.exact;
-        for (const CorpusEntry &o : all)
-            if (&o != &e && (SameName(o.ansi.c_str(), e.shortName.c_str())
-                             || SameName(o.shortName.c_str(), e.shortName.c_str())))
-                return false;
-        return true;
-    }
+    for (const CorpusEntry &e : all)
+        if (e.ansi == name || e.shortName == name)
+            return e.shortName.empty() ? e.exact : ShortAlone(e, all);
     return false;
 }
 
