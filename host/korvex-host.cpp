@@ -97,7 +97,10 @@ static LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LP
 }
 
 // fullscreen [DEPTH [MODE [HEIGHT [COLOUR [SECONDS]]]]]: runs qivddraw for our
-// window, prints what arrives, and leaves full-screen mode after SECONDS.
+// window, prints what arrives, and leaves full-screen mode SECONDS after 118.
+// How long qivddraw may take to get to 118, and to end once asked: an emulated
+// machine needs tens of seconds.
+enum { FULLSCREEN_START_MS = 60000 };
 static int RunFullScreen(char **words, int n)
 {
     uint32_t v[5] = { 32, 0, 480, 0, 10 };
@@ -126,17 +129,34 @@ static int RunFullScreen(char **words, int n)
         return 0;
     }
     CloseHandle(process.hThread);
+    // The seconds count from 118: before it we have no window to ask to leave.
+    // A slow machine takes a while to get there; one that never does is said.
     DWORD start = GetTickCount();
-    while (GetTickCount() - start < v[4] * 1000
+    while (FullScreenWindow == NULL && GetTickCount() - start < FULLSCREEN_START_MS
            && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
         KorvexPump(50);
-    if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+    if (FullScreenWindow == NULL)
+        printf("  (no 118 within %u s%s)\n", FULLSCREEN_START_MS / 1000,
+               WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT
+                   ? "; qivddraw is ended" : ": qivddraw ended without taking full screen");
+    start = GetTickCount();
+    while (FullScreenWindow != NULL && GetTickCount() - start < v[4] * 1000
+           && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
+        KorvexPump(50);
+    if (FullScreenWindow != NULL && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
         printf("  (leaving full-screen mode)\n");
         PostMessageA(FullScreenWindow, WM_COMMAND, QIV_CMD_LEAVE, 0);
-        for (int i = 0; i < 100 && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT; i++)
+        start = GetTickCount();
+        while (GetTickCount() - start < FULLSCREEN_START_MS
+               && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
             KorvexPump(50);
-        if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
-            TerminateProcess(process.hProcess, 255);
+    }
+    if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+        if (FullScreenWindow != NULL)
+            printf("  (qivddraw did not end within %u s of the command to leave)\n",
+                   FULLSCREEN_START_MS / 1000);
+        TerminateProcess(process.hProcess, 255);
+        WaitForSingleObject(process.hProcess, 5000);
     }
     KorvexPump(100);
     Watching = FALSE;

@@ -12,6 +12,9 @@
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 vm="$here/build/vm"
+# How much slower than a native machine the emulated one is, for the tests'
+# bounds (KORVEX_SLOW overrides).
+vm_slow=6
 mkdir -p "$vm"
 
 # (An initramfs of an older init reads its job another way: make it anew.)
@@ -84,41 +87,54 @@ EOF
 fi
 
 # The job: this folder, a plain environment, the command, its exit code.  It
-# lives in a folder whose name has no blanks, whatever the project's path has.
-kxdir="/var/tmp/korvex-vm-$(printf '%s' "$here" | cksum | cut -d ' ' -f 1)"
-mkdir -p "$kxdir"
+# lives in a private folder of this run (made by mktemp, ours alone, its name
+# without blanks whatever the project's path has), with the run's status and
+# the disk for Wine's prefix, so two runs share nothing and nothing planted
+# there is followed.
+kxdir=$(mktemp -d /var/tmp/korvex-vm.XXXXXXXX)
+trap 'rm -rf "$kxdir"' EXIT
+trap 'exit 130' INT TERM
+[ -d "$kxdir" ] && [ ! -L "$kxdir" ] && [ "$(stat -c %u "$kxdir")" = "$(id -u)" ] ||
+    { echo "vm-run: $kxdir is not a folder of ours" >&2; exit 1; }
+case "$kxdir" in *[!A-Za-z0-9/._-]*) echo "vm-run: $kxdir has a character the kernel's command line cannot carry" >&2; exit 1 ;; esac
 printf '%s' "$here" > "$kxdir/home"
 job="$kxdir/job.sh"
-status="$vm/status"
-rm -f "$status"
+status="$kxdir/status"
+# A word of the job's shell: quoted, any quote inside kept.
+quote() { printf "'%s'" "$(printf '%s' "$1" | sed "s/'/'\\\\''/g")"; }
 {
     echo "export PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin"
     echo "export HOME=/root LANG=C.UTF-8 TERM=dumb"
-    [ -n "${CI:-}" ] && echo "export CI=$CI"
-    [ -n "${KORVEX_TIMEOUT:-}" ] && echo "export KORVEX_TIMEOUT=$KORVEX_TIMEOUT"
+    [ -n "${CI:-}" ] && echo "export CI=$(quote "$CI")"
+    [ -n "${KORVEX_TIMEOUT:-}" ] && echo "export KORVEX_TIMEOUT=$(quote "$KORVEX_TIMEOUT")"
+    # Bounds that stand for "it hangs" scale with the machine: this one emulates
+    # every instruction.
+    echo "export KORVEX_SLOW=$(quote "${KORVEX_SLOW:-$vm_slow}")"
     # Wine's prefix lives on a disk of its own: made over 9p its first start
     # takes minutes, and in memory it would lose the DOS attributes that Wine
     # keeps in extended attributes.
-    echo "mkdir -p '$here/build/wineprefix' && mount /dev/vda '$here/build/wineprefix'"
-    echo "cd '$(pwd)'"
+    echo "mkdir -p $(quote "$here/build/wineprefix") && mount /dev/vda $(quote "$here/build/wineprefix")"
+    echo "cd $(quote "$(pwd)")"
     # Through a pipe: on the console itself Wine would write terminal codes.
     printf '%s' "exec </dev/null; ("
-    for a in "$@"; do printf " '%s'" "$(printf '%s' "$a" | sed "s/'/'\\\\''/g")"; done
-    echo "; echo \$? > '$status' ) 2>&1 | cat >/dev/console"
+    for a in "$@"; do printf ' %s' "$(quote "$a")"; done
+    echo "; echo \$? > $(quote "$status") ) 2>&1 | cat >/dev/console"
 } > "$job"
 
 # A fresh disk for the prefix each run (sparse: it takes what Wine writes).
-rm -f "$vm/prefix.img"
-truncate -s 8G "$vm/prefix.img"
-mkfs.ext4 -q -F "$vm/prefix.img"
+truncate -s 8G "$kxdir/prefix.img"
+mkfs.ext4 -q -F "$kxdir/prefix.img"
 
+# Software emulation: the guest kernel's mitigations only cost here (every
+# page-table switch is emulated), and translated code wants a large cache.
 memory=$(awk '/MemTotal/ { m = int($2 / 1024 / 2); print (m > 8192 ? 8192 : m) }' /proc/meminfo)
 timeout -k 10 "${KORVEX_VM_TIMEOUT:-4800}" \
-    qemu-system-x86_64 -machine q35 -m "$memory" -smp "$(nproc)" -accel tcg,thread=multi \
+    qemu-system-x86_64 -machine q35 -m "$memory" -smp "$(nproc)" \
+        -accel tcg,thread=multi,tb-size=1024 \
         -display none -vga none -serial stdio -monitor none -no-reboot -nodefaults \
         -kernel "$vm/vmlinuz" -initrd "$vm/initrd.gz" \
-        -append "console=ttyS0 quiet loglevel=0 panic=-1 kxdir=$kxdir" \
-        -drive file="$vm/prefix.img",if=virtio,format=raw,cache=unsafe \
+        -append "console=ttyS0 quiet loglevel=0 panic=-1 mitigations=off kxdir=$kxdir" \
+        -drive file="$kxdir/prefix.img",if=virtio,format=raw,cache=unsafe \
         -virtfs local,path=/,mount_tag=hostroot,security_model=passthrough,id=root,multidevs=remap \
         </dev/null | sed -u 's/\r$//'
 [ -f "$status" ] || { echo "vm-run: the machine ended without an exit code" >&2; exit 1; }

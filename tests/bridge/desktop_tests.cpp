@@ -224,7 +224,7 @@ TEST_F(Desktop, TrayTradesTheWindowForAnIcon)
     // Double-click: "Open" comes through the queue.
     EXPECT_EQ(0, SendMessageA(request, KX_WM_TRAYNOTIFY, 1, WM_LBUTTONDBLCLK));
     DWORD start = GetTickCount();
-    while (!IsWindowVisible(target) && GetTickCount() - start < 5000)
+    while (!IsWindowVisible(target) && GetTickCount() - start < Slow(5000))
         KorvexPump(20);
     EXPECT_TRUE(IsWindowVisible(target)) << "restored";
 
@@ -251,7 +251,7 @@ TEST_F(Desktop, TrayMenuOpensAndCanBeDismissed)
     PostMessageA(bridge.link.request, KX_WM_TRAYNOTIFY, 1, WM_RBUTTONUP);
     HWND menu = NULL;
     DWORD start = GetTickCount();
-    while (menu == NULL && GetTickCount() - start < 5000) {
+    while (menu == NULL && GetTickCount() - start < Slow(5000)) {
         menu = FindWindowA("#32768", NULL);
         if (menu && !IsWindowVisible(menu))
             menu = NULL;
@@ -735,7 +735,7 @@ TEST_F(Desktop, ARequestServedInsideOpenStands)
     NestingArmed = true;
     PostMessageA(bridge.link.request, WM_COMMAND, KX_CMD_OPEN, 0);
     DWORD start = GetTickCount();
-    while (NestingArmed && GetTickCount() - start < 5000)
+    while (NestingArmed && GetTickCount() - start < Slow(5000))
         KorvexPump(20);
     KorvexPump(300);
     EXPECT_FALSE(NestingArmed) << "Open never showed the window";
@@ -790,7 +790,7 @@ static DWORD WINAPI RunLostHost(void *parameter)
     h->bridge.host = CreateWindowA("STATIC", "lost host", WS_OVERLAPPED, 0, 0, 50, 50, NULL, NULL,
                                    NULL, NULL);
     BOOL up = KorvexStart(&h->bridge.link, h->bridge.host, BinPath("korvex.exe").c_str(),
-                          SW_HIDE, 20000);
+                          SW_HIDE, Slow(20000));
     if (up && h->replace) {
         h->second = CreateWindowA("STATIC", "second window", WS_OVERLAPPED, 0, 0, 50, 50, NULL,
                                   NULL, NULL, NULL);
@@ -799,7 +799,7 @@ static DWORD WINAPI RunLostHost(void *parameter)
     SetEvent(h->started);
     // The host serves until the test lets it go; then it just ends, as a crash
     // ends it, and its windows go with its thread.
-    while (MsgWaitForMultipleObjects(1, &h->finish, FALSE, 30000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+    while (MsgWaitForMultipleObjects(1, &h->finish, FALSE, Slow(30000), QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
         KorvexPump(0);
     return 0;
 }
@@ -813,13 +813,13 @@ TEST(HostLifetime, KorvexEndsWhenItsHostHasGone)
     h.started = CreateEventA(NULL, TRUE, FALSE, NULL);
     h.finish = CreateEventA(NULL, TRUE, FALSE, NULL);
     HANDLE thread = CreateThread(NULL, 0, RunLostHost, &h, 0, NULL);
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(h.started, 30000));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(h.started, Slow(30000)));
     ASSERT_TRUE(h.bridge.link.process != NULL) << "korvex did not start";
     HWND request = GetAncestor(h.bridge.link.request, GA_ROOT);   // full, while it lives
     EXPECT_EQ(0, SendMessageA(request, WM_USER, KXR_TRAY_ICON, MAKELPARAM(0, Word(target))));
     EXPECT_TRUE(IconUp(request));
     SetEvent(h.finish);   // now the host goes, without request 6
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, Slow(10000)));
     CloseHandle(thread);
     EXPECT_FALSE(IsWindow(h.bridge.host)) << "the host's window went with its thread";
     EXPECT_EQ(0, WaitProgram(h.bridge.link.process, 10000)) << "korvex outlived its host";
@@ -836,7 +836,7 @@ TEST(HostLifetime, AHostThatReplacesItsWindowKeepsKorvex)
     h.started = CreateEventA(NULL, TRUE, FALSE, NULL);
     h.finish = CreateEventA(NULL, TRUE, FALSE, NULL);
     HANDLE thread = CreateThread(NULL, 0, RunLostHost, &h, 0, NULL);
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(h.started, 30000));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(h.started, Slow(30000)));
     ASSERT_TRUE(h.bridge.link.process != NULL) << "korvex did not start";
     EXPECT_FALSE(IsWindow(h.bridge.host));
     KorvexPump(2500);   // more than one look at the host
@@ -844,7 +844,7 @@ TEST(HostLifetime, AHostThatReplacesItsWindowKeepsKorvex)
     EXPECT_EQ(1, SendMessageA(h.bridge.link.request, WM_USER, KXR_IS_NT, 0)) << "and still serves";
     // Once the second window goes too and the thread has none, korvex ends.
     SetEvent(h.finish);
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, Slow(10000)));
     CloseHandle(thread);
     EXPECT_EQ(0, WaitProgram(h.bridge.link.process, 10000)) << "korvex outlived its host";
     CloseHandle(h.started);

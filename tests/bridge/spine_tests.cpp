@@ -60,13 +60,13 @@ TEST(StartUp, ShownWhenTheStarterSaysSo)
 {
     HWND host = CreateRecordingWindow("shown host");
     KORVEXLINK link;
-    ASSERT_TRUE(KorvexStart(&link, host, BinPath("korvex.exe").c_str(), SW_SHOWNORMAL, 15000));
+    ASSERT_TRUE(KorvexStart(&link, host, BinPath("korvex.exe").c_str(), SW_SHOWNORMAL, Slow(15000)));
     // The window is shown right after the ready notice is posted.
     DWORD start = GetTickCount();
-    while (!IsWindowVisible(link.request) && GetTickCount() - start < 5000)
+    while (!IsWindowVisible(link.request) && GetTickCount() - start < Slow(5000))
         KorvexPump(20);
     EXPECT_TRUE(IsWindowVisible(link.request));
-    EXPECT_EQ(0, KorvexEnd(&link, 10000, NULL));
+    EXPECT_EQ(0, KorvexEnd(&link, Slow(10000), NULL));
     DestroyWindow(host);
 }
 
@@ -163,11 +163,11 @@ TEST(StartUp, NoClosingNoticeWhenTheHostWentFirst)
 {
     HWND host = CreateRecordingWindow("vanishing host");
     KORVEXLINK link;
-    ASSERT_TRUE(KorvexStart(&link, host, BinPath("korvex.exe").c_str(), SW_HIDE, 15000));
+    ASSERT_TRUE(KorvexStart(&link, host, BinPath("korvex.exe").c_str(), SW_HIDE, Slow(15000)));
     DestroyWindow(host);
     ClearRecorded();
     BOOL closing = TRUE;
-    EXPECT_EQ(0, KorvexEnd(&link, 10000, &closing));
+    EXPECT_EQ(0, KorvexEnd(&link, Slow(10000), &closing));
     KorvexPump(100);
     EXPECT_FALSE(closing);
     for (size_t i = 0; i < Recorded().size(); i++)
@@ -285,11 +285,11 @@ protected:
     static void SetUpTestSuite()
     {
         host = CreateRecordingWindow("dispatch host");
-        ASSERT_TRUE(KorvexStart(&link, host, BinPath("korvex.exe").c_str(), SW_HIDE, 15000));
+        ASSERT_TRUE(KorvexStart(&link, host, BinPath("korvex.exe").c_str(), SW_HIDE, Slow(15000)));
     }
     static void TearDownTestSuite()
     {
-        EXPECT_EQ(0, KorvexEnd(&link, 10000, NULL));
+        EXPECT_EQ(0, KorvexEnd(&link, Slow(10000), NULL));
         DestroyWindow(host);
     }
 };
@@ -578,7 +578,7 @@ static DWORD WINAPI AskAndCheck(void *parameter)
     // A plain window: the recording one keeps one log for the whole program.
     Bridge b = {};
     b.host = CreateWindowA("STATIC", h->name, WS_OVERLAPPED, 0, 0, 50, 50, NULL, NULL, NULL, NULL);
-    if (!KorvexStart(&b.link, b.host, BinPath("korvex.exe").c_str(), SW_HIDE, 20000))
+    if (!KorvexStart(&b.link, b.host, BinPath("korvex.exe").c_str(), SW_HIDE, Slow(20000)))
         return 1;
     std::string shortFolder = ShortPath(h->folder);
     for (int i = 0; i < 150; i++) {
@@ -590,7 +590,7 @@ static DWORD WINAPI AskAndCheck(void *parameter)
                 h->firstWrong = longForm + " / " + shortForm;
         }
     }
-    KorvexEnd(&b.link, 10000, NULL);
+    KorvexEnd(&b.link, Slow(10000), NULL);
     DestroyWindow(b.host);
     return 0;
 }

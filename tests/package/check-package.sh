@@ -50,6 +50,11 @@ echo "package: the README's files are there and the Win16 tour plays"
 # of the build in it, as Windows 10 (the new prefix's own), 98 and XP.
 prefix="$out/prefix"
 mkdir -p "$prefix"
+# One wineserver for all the runs in that prefix: each would otherwise start
+# the server and Wine's services anew, which an emulated machine pays dearly.
+KORVEX_WINEPREFIX="$prefix" "$build/wine-run.sh" cmd.exe /c exit >/dev/null 2>&1 </dev/null
+WINEPREFIX="$prefix" wineserver -p >/dev/null 2>&1 </dev/null
+trap 'WINEPREFIX="$prefix" wineserver -k 2>/dev/null; rm -rf "$out"' EXIT
 check() {   # check VERSION [OPTIONS...]: runs korvex-check, prints its lines
     version=$1
     shift

@@ -37,10 +37,10 @@ TEST(Package, KorvexAnnouncesItselfAndAnswers)
 {
     HWND host = CreateRecordingWindow("package host");
     KORVEXLINK link;
-    ASSERT_TRUE(KorvexStart(&link, host, Unpacked("korvex.exe").c_str(), SW_HIDE, 20000));
+    ASSERT_TRUE(KorvexStart(&link, host, Unpacked("korvex.exe").c_str(), SW_HIDE, Slow(20000)));
     EXPECT_EQ(1, KorvexRequest(&link, KXR_IS_NT, 0, 0));
     BOOL closing = FALSE;
-    EXPECT_EQ(0, KorvexEnd(&link, 10000, &closing));
+    EXPECT_EQ(0, KorvexEnd(&link, Slow(10000), &closing));
     EXPECT_TRUE(closing);
     DestroyWindow(host);
 }

@@ -8,6 +8,11 @@
 #include <vector>
 #include "korvexclient.h"
 
+// A bound that stands for "it hangs", in ms, scaled by how much slower than a
+// native one this machine is (KORVEX_SLOW, given by the runner: the virtual
+// machine emulates every instruction).  The waits below scale their own.
+DWORD Slow(DWORD ms);
+
 // One message as a recording window procedure saw it.
 struct Seen {
     HWND hwnd;
@@ -78,6 +83,7 @@ inline WORD Word(HWND window) { return LOWORD((UINT_PTR)window); }
 struct Bridge {
     HWND host;
     KORVEXLINK link;
+    std::string exe;
 };
 bool StartBridge(Bridge *bridge, const char *title);
 bool StartBridgeFrom(Bridge *bridge, const char *title, const char *exe);
@@ -85,7 +91,9 @@ void EndBridge(Bridge *bridge);
 
 // The text of a result atom, read and deleted; "<0>" for atom 0.
 std::string ResultText(LRESULT atom);
-// Sends code with text as the low word's atom and high as the high word.
+// Sends code with text as the low word's atom and high as the high word.  A
+// request that gets no answer within the bound fails the test, and the bridge
+// is ended and started afresh, so its late answers reach no later test.
 LRESULT Ask(Bridge *bridge, UINT code, const std::string &text, WORD high = 0);
 std::string AskText(Bridge *bridge, UINT code, const std::string &text, WORD high = 0);
 // Empties list, has the bridge fill it (request 32 with text) and reads its lines.
