@@ -1,5 +1,6 @@
 // dialog_rules.cpp - texts of the file dialog requests.
 #include "dialog_rules.h"
+#include "name_rules.h"
 #include "../../include/korvex.h"
 #include <stdio.h>
 #include <string.h>
@@ -44,14 +45,17 @@ int IsSelectDirectoryName(const char *name)
 
 int LastBackslash(const char *text)
 {
-    const char *last = strrchr(text, '\\');
-    return last != NULL ? (int)(last - text) : -1;
+    return LastSeparator(text);
 }
 
 void DialogOffsets(const char *path, unsigned *fileOffset, unsigned *extensionOffset)
 {
     int slash = LastBackslash(path);
-    const char *dot = strrchr(path + (slash < 0 ? 0 : slash), '.');
+    const char *dot = NULL;
+
+    for (const char *p = path + (slash < 0 ? 0 : slash); *p != '\0'; p = NextCharacter(p))
+        if (*p == '.')
+            dot = p;
 
     *fileOffset = slash < 0 ? 0 : (unsigned)slash + 1;
     *extensionOffset = dot != NULL ? (unsigned)(dot - path) + 1 : (unsigned)strlen(path);

@@ -23,7 +23,7 @@ void FilterFromHashes(char *text);
 // Whether the initial name selects a directory instead of a file.
 int IsSelectDirectoryName(const char *name);
 
-// Index of the last backslash, or -1.
+// Index of the last separator (either slash, stepping by character), or -1.
 int LastBackslash(const char *text);
 
 // File-name offset (after the last backslash; 0 without one) and extension

@@ -2,6 +2,45 @@
 #include "name_rules.h"
 #include <string.h>
 
+static unsigned char LeadBytes[256];
+static int DoubleByte;
+
+void SetLeadBytes(const unsigned char *table)
+{
+    DoubleByte = 0;
+    for (int i = 0; i < 256; i++) {
+        LeadBytes[i] = table != NULL && table[i] != 0;
+        DoubleByte |= LeadBytes[i];
+    }
+}
+
+const char *NextCharacter(const char *p)
+{
+    if (DoubleByte && LeadBytes[(unsigned char)*p] && p[1] != '\0')
+        return p + 2;
+    return p + 1;
+}
+
+int IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+int LastSeparator(const char *text)
+{
+    int last = -1;
+
+    for (const char *p = text; *p != '\0'; p = NextCharacter(p))
+        if (IsSeparator(*p))
+            last = (int)(p - text);
+    return last;
+}
+
+int EndsWithSeparator(const char *text)
+{
+    return text[0] != '\0' && LastSeparator(text) == (int)strlen(text) - 1;
+}
+
 static char Upper(char c)
 {
     return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c;
@@ -32,8 +71,33 @@ int IsDeviceName(const char *component)
     for (size_t i = 0; i < sizeof(devices) / sizeof(devices[0]); i++)
         if (strcmp(base, devices[i]) == 0)
             return 1;
+    // Windows reserves the superscript digits too: 0xB9, 0xB2, 0xB3 in 1252.
     return n == 4 && (memcmp(base, "COM", 3) == 0 || memcmp(base, "LPT", 3) == 0)
-           && base[3] >= '1' && base[3] <= '9';
+           && ((base[3] >= '1' && base[3] <= '9') || base[3] == '\xB9' || base[3] == '\xB2'
+               || base[3] == '\xB3');
+}
+
+int Is83Name(const char *name)
+{
+    int base = 0, extension = 0, dot = 0;
+
+    for (const char *p = name; *p != '\0'; p = NextCharacter(p)) {
+        unsigned char c = (unsigned char)*p;
+        if (c == '.') {
+            if (dot || base == 0)
+                return 0;
+            dot = 1;
+            continue;
+        }
+        if (c <= ' ' || strchr("\\/:*?\"<>|+,;=[]", c) != NULL)
+            return 0;
+        int width = (int)(NextCharacter(p) - p);
+        if (dot)
+            extension += width;
+        else
+            base += width;
+    }
+    return base >= 1 && base <= 8 && extension <= 3 && (!dot || extension >= 1);
 }
 
 int NameOpensItself(const char *name)
@@ -62,17 +126,24 @@ int FolderLength(const char *path)
 {
     int length = 0;
 
-    for (int i = 0; path[i] != '\0'; i++)
-        if (path[i] == '\\' || (i == 1 && path[i] == ':' && IsLetter(path[0])))
-            length = i + 1;
+    for (const char *p = path; *p != '\0'; p = NextCharacter(p))
+        if (IsSeparator(*p) || (p == path + 1 && *p == ':' && IsLetter(path[0])))
+            length = (int)(p - path) + 1;
     return length;
 }
 
 int SameName(const char *a, const char *b)
 {
-    for (; *a != '\0' && *b != '\0'; a++, b++)
-        if (Upper(*a) != Upper(*b))
+    while (*a != '\0' && *b != '\0') {
+        const char *na = NextCharacter(a), *nb = NextCharacter(b);
+        if (na - a != nb - b)
             return 0;
+        // Only a one-byte character has a case here.
+        if (na - a == 1 ? Upper(*a) != Upper(*b) : memcmp(a, b, (size_t)(na - a)) != 0)
+            return 0;
+        a = na;
+        b = nb;
+    }
     return *a == *b;
 }
 
@@ -80,9 +151,13 @@ static uint32_t NameHash(const char *name)
 {
     uint32_t h = 2166136261u;   // FNV-1a over the folded bytes
 
-    for (; *name != '\0'; name++) {
-        h ^= (unsigned char)Upper(*name);
-        h *= 16777619u;
+    while (*name != '\0') {
+        const char *next = NextCharacter(name);
+        for (const char *p = name; p < next; p++) {
+            h ^= (unsigned char)(next - name == 1 ? Upper(*p) : *p);
+            h *= 16777619u;
+        }
+        name = next;
     }
     return h;
 }
@@ -162,9 +237,11 @@ const char *HostEntryName(const char *longName, int longExact, const char *short
 const char *HostShortName(const char *longName, int longExact, const char *shortName,
                           int shortAlone)
 {
+    if (strcmp(longName, ".") == 0 || strcmp(longName, "..") == 0)
+        return longName;
     if (IsDeviceName(longName))
         return NULL;
     if (shortName[0] != '\0')
         return shortAlone && NameOpensItself(shortName) ? shortName : NULL;
-    return longExact && NameOpensItself(longName) ? longName : NULL;
+    return longExact && NameOpensItself(longName) && Is83Name(longName) ? longName : NULL;
 }

@@ -56,6 +56,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     NameOpensItself(text);
     SameName(text, text + n / 2);
     FolderLength(text);
+    LastSeparator(text);
+    EndsWithSeparator(text);
+    Is83Name(text);
+    // The same walks in a double-byte code page, where any byte may lead.
+    static unsigned char lead[256];
+    for (int c = 0x81; c <= 0xFE; c++)
+        lead[c] = 1;
+    SetLeadBytes(lead);
+    FolderLength(text);
+    LastComponent(text);
+    SameName(text, text + n / 2);
+    Is83Name(text);
+    NameTableCount(&names, text);
+    unsigned fo, eo;
+    DialogOffsets(text, &fo, &eo);
+    SetLeadBytes(NULL);
     HostShortName(text, (int)(n & 1), text + n / 3, (int)(n & 2));
 
     // Trace texts of anything a host sends.

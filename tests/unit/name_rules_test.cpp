@@ -114,4 +114,82 @@ TEST(HostShortName, TheEntrysOwn83Name)
     EXPECT_STREQ("README.TXT", HostShortName("README.TXT", 1, "", 0));
     EXPECT_EQ(nullptr, HostShortName("?.TXT", 0, "", 1));
     EXPECT_EQ(nullptr, HostShortName("nul.txt", 1, "", 1));
+    // A volume without 8.3 names gives none: the long name is never cut to one.
+    EXPECT_EQ(nullptr, HostShortName("Quarterly Report 2024.xls", 1, "", 1));
+    EXPECT_EQ(nullptr, HostShortName("report.xlsx", 1, "", 1)) << "four characters after the dot";
+    EXPECT_STREQ("report.xls", HostShortName("report.xls", 1, "", 1));
+    EXPECT_STREQ(".", HostShortName(".", 1, "", 0)) << "\".\" and \"..\" are names";
+    EXPECT_STREQ("..", HostShortName("..", 1, "", 0));
+}
+
+TEST(DeviceNames, SuperscriptDigits)
+{
+    // Code page 1252 spells superscript one, two and three 0xB9, 0xB2, 0xB3.
+    for (const char *name : { "COM\xB9", "com\xB2.txt", "LPT\xB3", "lpt\xB9.log" })
+        EXPECT_TRUE(IsDeviceName(name)) << name;
+    for (const char *name : { "COM\xB4", "LPT\xB9x", "COM\xBC" })
+        EXPECT_FALSE(IsDeviceName(name)) << name;
+}
+
+TEST(Is83Name, TheShape)
+{
+    for (const char *name : { "A", "README.TXT", "readme.t", "IMG_~AWK.JPG", "12345678.123", "~$X" })
+        EXPECT_TRUE(Is83Name(name)) << name;
+    for (const char *name : { "", ".", "..", "123456789", "a.1234", "a.b.c", "a b.txt", ".txt",
+                              "x.", "a+b", "a;b", "a[b]", "q?.txt", "a*", "back\\s", "IMG_2024_0002.jpg" })
+        EXPECT_FALSE(Is83Name(name)) << "\"" << name << "\"";
+}
+
+// Double-byte code pages: a character's second byte can be a backslash's.
+// Rules that walk a path step by character, told by the lead-byte table.
+class DoubleByte : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        unsigned char lead[256] = {};
+        for (int c = 0x81; c <= 0x9F; c++)   // code page 932's lead bytes
+            lead[c] = 1;
+        for (int c = 0xE0; c <= 0xFC; c++)
+            lead[c] = 1;
+        SetLeadBytes(lead);
+    }
+    void TearDown() override { SetLeadBytes(NULL); }
+};
+
+TEST_F(DoubleByte, ATrailByteIsNoSeparator)
+{
+    // "C:\kxdbcs\表示\Long File Name.txt": 表 is 0x95 0x5C.
+    const char *path = "C:\\kxdbcs\\\x95\x5C\x8E\xA6\\Long File Name.txt";
+    EXPECT_EQ(15, FolderLength(path));
+    EXPECT_STREQ("Long File Name.txt", LastComponent(path));
+    EXPECT_EQ(14, LastSeparator(path));
+    EXPECT_EQ(9, LastSeparator("C:\\kxdbcs\\\x95\x5C")) << "the folder 表 alone";
+    EXPECT_FALSE(EndsWithSeparator("C:\\\x83\x5C")) << "ソ ends in 0x5C";
+    EXPECT_TRUE(EndsWithSeparator("C:\\\x83\x5C\\"));
+    EXPECT_STREQ("\x83\x5C", LastComponent("C:\\\x83\x5C"));
+    // A lead byte at the very end stands alone.
+    EXPECT_EQ(2, LastSeparator("C:\\\x95"));
+}
+
+TEST_F(DoubleByte, NamesCompareByCharacter)
+{
+    // 0x83 0x61 and 0x83 0x41 are two characters, not one in two cases.
+    EXPECT_FALSE(SameName("\x83\x61.txt", "\x83\x41.TXT"));
+    EXPECT_TRUE(SameName("\x83\x61" "a.txt", "\x83\x61" "A.TXT"));
+    static NameTable t;
+    NameTableInit(&t);
+    NameTableAddEntry(&t, "\x83\x61", "");
+    EXPECT_EQ(0, NameTableCount(&t, "\x83\x41"));
+    EXPECT_TRUE(Is83Name("\x95\x5C\x8E\xA6.TXT")) << "two characters of two bytes";
+    EXPECT_FALSE(Is83Name("\x95\x5C\x95\x5C\x95\x5C\x95\x5C\x95\x5C"))
+        << "ten bytes are too many";
+}
+
+TEST(Separators, BothSlashes)
+{
+    EXPECT_EQ(12, FolderLength("C:/soak/Sub/RO Dir"));
+    EXPECT_STREQ("RO Dir", LastComponent("C:/soak/Sub/RO Dir"));
+    EXPECT_EQ(11, LastSeparator("C:\\soak/Sub\\x"));
+    EXPECT_TRUE(EndsWithSeparator("C:/"));
+    EXPECT_FALSE(EndsWithSeparator(""));
 }
