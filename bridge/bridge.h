@@ -10,6 +10,7 @@
 #include <winnetwk.h>
 #include "../include/korvex.h"
 #include "../shared/trace.h"
+#include "files/name_rules.h"
 
 // The process's one global record.  Everything else lives in a request.
 struct BRIDGESTATE {
@@ -22,6 +23,8 @@ struct BRIDGESTATE {
     BOOL             findExact;      // its cFileName is its name exactly
     HANDLE           findHandle;     // 0: no search
     char             findPattern[256];  // the search's pattern, for its folder
+    NameTable        findNames;      // every name of that folder, counted once
+    BOOL             findCounted;    // the search needs them: findNames is filled
     DWORD            joyThreshold;
     DWORD            joyScale;
     BOOL             joyCaptured;    // joystick 1 is captured for the target
@@ -51,6 +54,15 @@ ATOM RegisterBridgeClass(void);
 // thread that owned it has no window left (a host that replaced its window
 // keeps us).
 BOOL HostGone(void);
+// Whether window is the host's: alive and owned by the thread we were started for.
+BOOL IsHostWindow(HWND window);
+// A send to another process's window gives up on a hung window, and after
+// KX_SEND_BOUND_MS in any case: its thread must never hold ours.  FALSE then,
+// with the answer 0, as from a window that is gone.
+enum { KX_SEND_BOUND_MS = 5000 };
+BOOL SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT *answer);
+// Whether a window answers at all (NULL: no window, nothing to wait for).
+BOOL Responds(HWND window);
 enum { KX_TIMER_HOST = 1 };   // looks at the host about once a second
 
 // ondemand.cpp: functions of the libraries that only some requests need,
@@ -64,6 +76,7 @@ enum {
     OD_JOYSETTHRESHOLD,
     OD_REGOPENKEYEX, OD_REGQUERYVALUEEX, OD_REGCREATEKEYEX, OD_REGSETVALUEEX,
     OD_REGDELETEKEY, OD_REGCLOSEKEY,
+    OD_GETOPENFILENAMEW, OD_GETSAVEFILENAMEW, OD_COMMDLGEXTENDEDERROR,
     OD_COUNT
 };
 typedef void (*OnDemandProc)(void);
@@ -73,6 +86,9 @@ void SetOnDemandLibrary(int function, const char *module);  // and their own lib
 // The calls themselves: each answers as its own failure without its library.
 BOOL OdGetOpenFileName(OPENFILENAMEA *ofn);
 BOOL OdGetSaveFileName(OPENFILENAMEA *ofn);
+BOOL OdGetOpenFileNameW(OPENFILENAMEW *ofn);
+BOOL OdGetSaveFileNameW(OPENFILENAMEW *ofn);
+DWORD OdCommDlgExtendedError(void);
 BOOL OdShellNotifyIcon(DWORD operation, NOTIFYICONDATAA *icon);
 DWORD OdWNetOpenEnum(DWORD scope, DWORD type, DWORD usage, NETRESOURCEA *parent, HANDLE *handle);
 DWORD OdWNetEnumResource(HANDLE handle, DWORD *count, void *buffer, DWORD *size);
@@ -95,9 +111,16 @@ LONG OdRegDeleteKey(HKEY key, const char *subKey);
 LONG OdRegCloseKey(HKEY key);
 
 // files/names.cpp: the names of directory entries the host is given.
+// The ANSI code page's lead bytes, for the rules that walk paths (at start-up).
+void LearnCodePage(void);
+// Whether the wide file functions work (not on Windows 9x, where they are stubs).
+BOOL WideNames(void);
+// Tests take the Windows 9x way with TRUE: the ANSI functions alone.
+void UseAnsiNamesOnly(BOOL ansiOnly);
 // Searches that also say whether cFileName is the entry's name exactly.
 HANDLE FindFirstEntry(const char *pattern, WIN32_FIND_DATAA *entry, BOOL *exact);
-BOOL FindNextEntry(HANDLE search, WIN32_FIND_DATAA *entry, BOOL *exact);
+// pattern: the one the search began with (NULL when exactness does not matter).
+BOOL FindNextEntry(HANDLE search, const char *pattern, WIN32_FIND_DATAA *entry, BOOL *exact);
 // Whether exactly one entry of the folder (the first folderLength characters
 // of folder) answers to shortName.
 BOOL ShortNameAlone(const char *folder, int folderLength, const char *shortName);
@@ -111,6 +134,15 @@ BOOL SameFile(const char *one, const char *other);
 // The short form of path's folder, checked to open that folder, followed by
 // path's last component as it stands.  FALSE when there is none that fits.
 BOOL ShortFolderAndName(const char *path, char *result, int size);
+
+// The ANSI name the host is given for a wide path a dialog returned: the path
+// itself when the code page spells it exactly; else, for an existing entry,
+// its short form when that opens it (not with keepLast); else the folder's
+// short form and the last component, when that comes out exactly.  FALSE
+// when no ANSI name opens it.
+BOOL HostPathOfWide(const WCHAR *wide, BOOL keepLast, char *result, int size);
+// ANSI form of a wide text; FALSE when it does not convert back the same.
+BOOL NarrowExactly(const WCHAR *wide, char *text, int size);
 
 // Request functions: each takes the request's lParam and returns its result.
 // files/paths.cpp

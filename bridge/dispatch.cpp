@@ -5,7 +5,7 @@
 #include <stdio.h>
 #include <string.h>
 
-BRIDGESTATE BridgeState = { 0, 0, 0, {}, {}, {}, FALSE, 0, "", 0, 3242, FALSE, 0, 0 };
+BRIDGESTATE BridgeState = { 0, 0, 0, {}, {}, {}, FALSE, 0, "", {}, FALSE, 0, 3242, FALSE, 0, 0 };
 
 // The trace's record of the requests under way, innermost last: requests run
 // nested inside dialogs and tray calls, and each line tells one request whole.
@@ -98,11 +98,19 @@ static BOOL CALLBACK AnyWindow(HWND window, LPARAM found)
     return FALSE;
 }
 
+BOOL IsHostWindow(HWND window)
+{
+    // A 16-bit handle is freed with its window and soon reused: a window in
+    // that slot that another thread owns is a stranger.
+    return window != NULL && IsWindow(window)
+           && GetWindowThreadProcessId(window, NULL) == BridgeState.hostThread;
+}
+
 BOOL HostGone(void)
 {
     BOOL found = FALSE;
 
-    if (BridgeState.hostWindow == NULL || IsWindow(BridgeState.hostWindow))
+    if (BridgeState.hostWindow == NULL || IsHostWindow(BridgeState.hostWindow))
         return FALSE;
     EnumThreadWindows(BridgeState.hostThread, AnyWindow, (LPARAM)&found);
     return !found;
@@ -175,6 +183,26 @@ static LRESULT DispatchRequest(WPARAM code, LPARAM lParam)
 }
 
 static DWORD HostLooked;   // when a request last looked for the host
+
+BOOL SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT *answer)
+{
+    DWORD_PTR result = 0;
+
+    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                             KX_SEND_BOUND_MS, &result)) {
+        if (answer != NULL)
+            *answer = 0;
+        return FALSE;
+    }
+    if (answer != NULL)
+        *answer = (LRESULT)result;
+    return TRUE;
+}
+
+BOOL Responds(HWND window)
+{
+    return window == NULL || SendBounded(window, WM_NULL, 0, 0, NULL);
+}
 
 LRESULT CALLBACK BridgeWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {

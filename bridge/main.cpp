@@ -9,7 +9,8 @@ static const char BridgeClass[] = "korvex";
 
 // Starts the command after "/s=" in a virtual machine of its own and returns.
 // A quoted path at the end of the command is handed over in its short form,
-// since the 16-bit program that gets it cannot read long names.
+// since the 16-bit program that gets it cannot read long names, when that
+// form opens the same file.
 static int RunLauncher(const char *arguments)
 {
     char command[LAUNCH_COMMAND_SIZE];
@@ -37,8 +38,10 @@ static int RunLauncher(const char *arguments)
         path[pathEnd - pathStart] = '\0';
         shortPath[0] = '\0';
         length = GetShortPathNameA(path, shortPath, sizeof(shortPath));
-        // Without a short form the command goes as given, quotes and all.
-        if (length > 0 && length < sizeof(shortPath))
+        // Without a short form the command goes as given, quotes and all; so
+        // it does when the short form would open another file (a short name
+        // that look-alike names share).
+        if (length > 0 && length < sizeof(shortPath) && SameFile(path, shortPath))
             ReplaceQuotedTail(command, sizeof(command), quote, shortPath);
     }
 
@@ -79,6 +82,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR startupArgument
     (void)previous;
     (void)startupArguments;
     BridgeState.instance = instance;
+    LearnCodePage();
     // The start-up code's text keeps leading blanks and loses what follows a
     // quoted name with no blank after it: read the command line ourselves.
     arguments = ArgumentText(GetCommandLineA());
@@ -129,7 +133,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR startupArgument
     }
 
     UnregisterClassA(BridgeClass, instance);
-    if (IsWindow(host)) {
+    if (IsHostWindow(host)) {
         PostMessageA(host, WM_USER, KX_NOTICE, 0);
         Trace("notice closing posted to %lu; end", (unsigned long)(UINT_PTR)host);
     } else {

@@ -36,6 +36,9 @@ static struct {
     { "advapi32.dll", "RegSetValueExA", NULL, FALSE },
     { "advapi32.dll", "RegDeleteKeyA", NULL, FALSE },
     { "advapi32.dll", "RegCloseKey", NULL, FALSE },
+    { "comdlg32.dll", "GetOpenFileNameW", NULL, FALSE },
+    { "comdlg32.dll", "GetSaveFileNameW", NULL, FALSE },
+    { "comdlg32.dll", "CommDlgExtendedError", NULL, FALSE },
 };
 
 OnDemandProc OnDemand(int function)
@@ -91,6 +94,20 @@ BOOL OdGetOpenFileName(OPENFILENAMEA *ofn)
 BOOL OdGetSaveFileName(OPENFILENAMEA *ofn)
 {
     CALL(OD_GETSAVEFILENAME, FileDialogProc, FALSE, (ofn));
+}
+typedef BOOL (WINAPI *WideDialogProc)(OPENFILENAMEW *);
+BOOL OdGetOpenFileNameW(OPENFILENAMEW *ofn)
+{
+    CALL(OD_GETOPENFILENAMEW, WideDialogProc, FALSE, (ofn));
+}
+BOOL OdGetSaveFileNameW(OPENFILENAMEW *ofn)
+{
+    CALL(OD_GETSAVEFILENAMEW, WideDialogProc, FALSE, (ofn));
+}
+typedef DWORD (WINAPI *ExtendedErrorProc)(void);
+DWORD OdCommDlgExtendedError(void)
+{
+    CALL(OD_COMMDLGEXTENDEDERROR, ExtendedErrorProc, 0, ());
 }
 
 typedef BOOL (WINAPI *NotifyIconProc)(DWORD, NOTIFYICONDATAA *);

@@ -79,7 +79,11 @@ LRESULT RequestTrayIcon(LPARAM lParam)
             DestroyIcon(icon.hIcon);
         return 0;
     }
-    ShowWindow(BridgeState.targetWindow, SW_HIDE);
+    // A target whose thread hangs must not hold ours: it is told, not asked.
+    if (Responds(BridgeState.targetWindow))
+        ShowWindow(BridgeState.targetWindow, SW_HIDE);
+    else
+        ShowWindowAsync(BridgeState.targetWindow, SW_HIDE);
     return 0;
 }
 
@@ -137,7 +141,10 @@ void TrayCommand(WPARAM wParam)
         if (target == NULL || TrayChanges - change > 1)
             break;
         change = TrayChanges;
-        ShowWindow(target, SW_RESTORE);
+        if (Responds(target))
+            ShowWindow(target, SW_RESTORE);
+        else
+            ShowWindowAsync(target, SW_RESTORE);
         if (change == TrayChanges)
             SetForegroundWindow(GetLastActivePopup(target));
         break;

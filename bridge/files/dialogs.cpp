@@ -24,8 +24,15 @@ static void PrepareInitialName(char *name, const char *directory, char *work, ch
         return;
     }
     if (directory[0] != '\0') {
-        // A join too long for the buffer is cut to 255 characters.
-        snprintf(work, 256, "%s\\%s", directory, name);
+        // A join cut at 255 characters could spell another name ("report.txt"
+        // as "repo"): a join that does not fit takes the folder's short form,
+        // and without one that fits the name is left out.
+        char joined[MAX_PATH * 2];
+        snprintf(joined, sizeof(joined), "%s\\%s", directory, name);
+        if (strlen(joined) < 256)
+            lstrcpyA(work, joined);
+        else if (!ShortFolderAndName(joined, work, 256))
+            return;
         ExpandLongPath(work, name, 256);
     }
     // Shown as the host could be given it; a name that opens no entry alone
@@ -61,12 +68,91 @@ static void ConvertChosenName(const char *chosen, int selectDirectory, char *wor
         lstrcpynA(work, chosen, 256);
 }
 
+// Wide form of an ANSI text of count characters (-1: up to its zero).
+static void Widen(const char *text, int count, WCHAR *wide, int size)
+{
+    if (MultiByteToWideChar(CP_ACP, 0, text, count, wide, size) == 0)
+        wide[0] = 0;
+}
+
+// The dialog run wide, from the ANSI record the request built: the ANSI
+// dialog turns a name outside the code page into a look-alike ("Erdo" for
+// "Erdő", opening another file) or "?" before we could see it.  The chosen
+// name comes back in file as the host may be given it; a choice no ANSI name
+// opens is answered as Cancel is.
+static BOOL RunWideDialog(UINT code, OPENFILENAMEA *ofn, int selectDirectory)
+{
+    WCHAR filter[260], file[MAX_PATH], fileTitle[MAX_PATH], directory[256], title[256];
+    WCHAR extension[256], templateName[16];
+    OPENFILENAMEW w;
+    const char *p;
+    BOOL result;
+
+    // The filter is a list of texts ended by an empty one.
+    for (p = ofn->lpstrFilter; *p != '\0'; p += lstrlenA(p) + 1)
+        ;
+    memset(filter, 0, sizeof(filter));
+    if (p > ofn->lpstrFilter)
+        Widen(ofn->lpstrFilter, (int)(p - ofn->lpstrFilter), filter, 258);
+    Widen(ofn->lpstrFile, -1, file, MAX_PATH);
+    Widen(ofn->lpstrInitialDir, -1, directory, 256);
+    Widen(ofn->lpstrTitle, -1, title, 256);
+    Widen(ofn->lpstrDefExt, -1, extension, 256);
+    fileTitle[0] = 0;
+
+    memset(&w, 0, sizeof(w));
+    w.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
+    w.hwndOwner = ofn->hwndOwner;
+    w.hInstance = ofn->hInstance;
+    w.lpstrFilter = filter;
+    w.nFilterIndex = ofn->nFilterIndex;
+    w.lpstrFile = file;
+    w.nMaxFile = 256;   // the host's limit, as the ANSI dialog has it
+    w.lpstrFileTitle = fileTitle;
+    w.nMaxFileTitle = MAX_PATH;
+    w.lpstrInitialDir = directory;
+    w.lpstrTitle = title;
+    w.Flags = ofn->Flags;
+    w.lpstrDefExt = extension;
+    if (ofn->lpTemplateName != NULL) {
+        Widen(ofn->lpTemplateName, -1, templateName, 16);
+        w.lpTemplateName = templateName;
+    }
+
+    result = code == KXR_OPEN_DIALOG ? OdGetOpenFileNameW(&w) : OdGetSaveFileNameW(&w);
+    ofn->nFilterIndex = w.nFilterIndex;
+    ofn->Flags = w.Flags;
+    ofn->lpstrFile[0] = ofn->lpstrFileTitle[0] = '\0';
+    if (!result) {
+        // The size the buffer would have needed is no name: the file stays empty.
+        if (OdCommDlgExtendedError() == 0)
+            NarrowExactly(file, ofn->lpstrFile, (int)ofn->nMaxFile);
+        return FALSE;
+    }
+    if (!HostPathOfWide(file, selectDirectory, ofn->lpstrFile, (int)ofn->nMaxFile)) {
+        if (TRACING()) {
+            char text[TRACE_TEXT_SIZE], spelt[MAX_PATH];
+            WideCharToMultiByte(CP_ACP, 0, file, -1, spelt, sizeof(spelt), NULL, NULL);
+            spelt[sizeof(spelt) - 1] = '\0';
+            TraceRequestNote("chosen %s has no ANSI name that opens it: answered as Cancel",
+                             TraceEscape(spelt, text, sizeof(text)));
+        }
+        ofn->lpstrFile[0] = '\0';
+        return FALSE;
+    }
+    // A title the code page cannot spell is the name's last component.
+    if (!NarrowExactly(fileTitle, ofn->lpstrFileTitle, (int)ofn->nMaxFileTitle))
+        lstrcpynA(ofn->lpstrFileTitle, ofn->lpstrFile + LastBackslash(ofn->lpstrFile) + 1,
+                  (int)ofn->nMaxFileTitle);
+    return TRUE;
+}
+
 LRESULT RequestFileDialog(UINT code, LPARAM lParam)
 {
     // The filter keeps room for a whole 255-character text and the two zeros
     // that end its list.
     char work[256], filter[258], file[256], fileTitle[256], directory[256], name[256];
-    char extension[256];
+    char extension[256], savedFolder[MAX_PATH];
     OPENFILENAMEA ofn;
     DialogFields fields;
     HWND replyWindow = HostWindow(HIWORD(lParam));
@@ -100,7 +186,13 @@ LRESULT RequestFileDialog(UINT code, LPARAM lParam)
     fileTitle[0] = '\0';
 
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    // The dialog disables its owner, which waits on the owner's thread: a
+    // hung owner would hold us for as long as it hangs.
     ofn.hwndOwner = HostWindow(fields.owner);
+    if (!Responds(ofn.hwndOwner)) {
+        TraceRequestNote("owner %lu does not answer: no owner", (unsigned long)(UINT_PTR)ofn.hwndOwner);
+        ofn.hwndOwner = NULL;
+    }
     ofn.lpstrFilter = filter;
     ofn.nFilterIndex = fields.filterIndex;
     ofn.lpstrFile = file;
@@ -112,7 +204,29 @@ LRESULT RequestFileDialog(UINT code, LPARAM lParam)
     ofn.Flags = fields.flags;
     ofn.lpstrDefExt = extension;
 
-    result = code == KXR_OPEN_DIALOG ? OdGetOpenFileName(&ofn) : OdGetSaveFileName(&ofn);
+    // The dialog moves our current folder as the user browses; requests that
+    // follow resolve relative paths against the one we were started in.
+    savedFolder[0] = '\0';
+    GetCurrentDirectoryA(sizeof(savedFolder), savedFolder);
+    if (WideNames() && OnDemand(code == KXR_OPEN_DIALOG ? OD_GETOPENFILENAMEW
+                                                        : OD_GETSAVEFILENAMEW) != NULL) {
+        result = RunWideDialog(code, &ofn, selectDirectory);
+    } else {
+        // Windows 9x: the ANSI dialog, where a "?" in the name is the sign.
+        result = code == KXR_OPEN_DIALOG ? OdGetOpenFileName(&ofn) : OdGetSaveFileName(&ofn);
+        // A name longer than the buffer fails the dialog, which then writes
+        // the size it needed into the buffer's first bytes: that is no path.
+        if (!result && OdCommDlgExtendedError() != 0)
+            file[0] = '\0';
+        // A "?" stands for a character the code page lacks: the name opens nothing.
+        if (result && strchr(file, '?') != NULL) {
+            TraceRequestNote("chosen name has a character the code page lacks: answered as Cancel");
+            file[0] = '\0';
+            result = FALSE;
+        }
+    }
+    if (savedFolder[0] != '\0')
+        SetCurrentDirectoryA(savedFolder);
 
     ConvertChosenName(file, selectDirectory, work);
     DialogOffsets(work, &fileOffset, &extensionOffset);

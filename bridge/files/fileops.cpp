@@ -115,6 +115,19 @@ static void RestoreAttributes(const char *path, DWORD attributes)
         SetFileAttributesA(path, attributes);
 }
 
+// Whether nothing answers to path any more.
+static BOOL Gone(const char *path)
+{
+    DWORD error;
+
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+        return FALSE;
+    error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// The platform can answer TRUE where nothing happened (a read-only file
+// system keeps the file): 1 only when the file is gone.
 LRESULT RequestDeleteFile(LPARAM lParam)
 {
     char path[256];
@@ -123,19 +136,40 @@ LRESULT RequestDeleteFile(LPARAM lParam)
 
     TakeAtomString(LOWORD(lParam), path, sizeof(path));
     attributes = ResetAttributes(path);
-    deleted = DeleteFileA(path);
-    if (!deleted)
+    deleted = DeleteFileA(path) && Gone(path);
+    if (!deleted) {
+        TraceRequestNote("the file is still there");
         RestoreAttributes(path, attributes);
+    }
     return deleted;
 }
 
+// 1 only when the move happened: the destination is there and the source is
+// gone (or is the destination: a change of case).  A move off a read-only
+// file system answers TRUE and leaves a copy; one onto a full drive fails and
+// leaves a partial destination.  A destination that was not there before and
+// is not the move's is removed again while the source is whole: a retry must
+// not find the name taken, nor the user a truncated file.
 LRESULT RequestMoveFile(LPARAM lParam)
 {
     char from[256], to[256];
+    BOOL existed, moved;
 
     TakeAtomString(LOWORD(lParam), from, sizeof(from));
     TakeAtomString(HIWORD(lParam), to, sizeof(to));
-    return MoveFileA(from, to);
+    existed = !Gone(to);
+    moved = MoveFileA(from, to);
+    if (moved && (Gone(from) || SameFile(from, to)) && !Gone(to))
+        return 1;
+    if (!existed && !Gone(to) && !Gone(from) && !SameFile(from, to)) {
+        SetFileAttributesA(to, FILE_ATTRIBUTE_NORMAL);
+        if (!DeleteFileA(to))
+            RemoveDirectoryA(to);
+        TraceRequestNote("move %s: the partial destination removed", moved ? "did not happen" : "failed");
+    } else if (moved) {
+        TraceRequestNote("move answered done but did not happen");
+    }
+    return 0;
 }
 
 LRESULT RequestCreateFile(LPARAM lParam)
@@ -156,9 +190,31 @@ LRESULT RequestCreateFile(LPARAM lParam)
     return 0;
 }
 
+// The 8.3 name request 17 gives for the entry that path found: its own when
+// that opens it alone; else the component the host wrote, when it has the
+// 8.3 form and opens this very entry; else none (an empty field).  An entry
+// that exists is never answered as missing for want of a name.
+static const char *InfoName(const char *path, const WIN32_FIND_DATAA *entry, BOOL exact,
+                            char *work, int size)
+{
+    const char *name = HostShort(path, entry, exact);
+    const char *written = LastComponent(path);
+    int folder = FolderLength(path);
+
+    if (name != NULL)
+        return name;
+    if (!Is83Name(written) || strpbrk(written, "*?") != NULL
+        || !exact || !NameOpensItself(entry->cFileName)
+        || folder + lstrlenA(entry->cFileName) >= size)
+        return "";
+    memcpy(work, path, folder);
+    lstrcpyA(work + folder, entry->cFileName);
+    return SameFile(path, work) ? written : "";
+}
+
 LRESULT RequestFileInfo(LPARAM lParam)
 {
-    char text[256];
+    char text[256], work[MAX_PATH];
     char created[20], modified[20];
     WIN32_FIND_DATAA entry;
     const char *name;
@@ -167,14 +223,12 @@ LRESULT RequestFileInfo(LPARAM lParam)
     TakeAtomString(LOWORD(lParam), text, sizeof(text));
     if (!FindEntry(text, &entry, &exact))
         return 0;
-    // An entry with no 8.3 name that opens it alone is one we cannot name.
-    name = HostShort(text, &entry, exact);
-    if (name == NULL)
-        return 0;
+    name = InfoName(text, &entry, exact, work, sizeof(work));
     FormatFileTime(&entry.ftCreationTime, created, sizeof(created));
     FormatFileTime(&entry.ftLastWriteTime, modified, sizeof(modified));
     // A size past 32 bits is not told as its low bits: it reads as the largest.
-    snprintf(text, sizeof(text), "%u %u %s %s %.13s",
+    // The name is 8.3 or empty: it always fits whole.
+    snprintf(text, sizeof(text), "%u %u %s %s %s",
              entry.nFileSizeHigh != 0 ? 4294967295u : (unsigned)entry.nFileSizeLow,
              (unsigned)MaskAttributes(entry.dwFileAttributes), created, modified, name);
     return AtomFromString(text);

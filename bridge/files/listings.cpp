@@ -8,8 +8,35 @@
 #include <stdlib.h>
 #include <string.h>
 
+// Every name each entry of the folder answers to, counted: the first
+// folderLength characters of path name the folder.
+static void CountFolderNames(const char *path, int folderLength, NameTable *names)
+{
+    char pattern[MAX_PATH];
+    WIN32_FIND_DATAA entry;
+    BOOL exact;
+    HANDLE search;
+
+    NameTableInit(names);
+    if (folderLength + 4 > (int)sizeof(pattern)) {
+        names->overflowed = 1;   // counts unknown: no short name goes out
+        return;
+    }
+    memcpy(pattern, path, folderLength);
+    lstrcpyA(pattern + folderLength, "*");
+    search = FindFirstEntry(pattern, &entry, &exact);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do
+        NameTableAddEntry(names, entry.cFileName, entry.cAlternateFileName);
+    while (FindNextEntry(search, NULL, &entry, &exact));
+    FindClose(search);
+}
+
 // Walks the open search from the entry in findData until the filter takes
-// one that has a name the host can open it by.
+// one that has a name the host can open it by.  The folder's names are
+// counted once per search, when an entry first needs its short name: a walk
+// over a folder of look-alike names stays linear.
 static LRESULT NextAccepted(uint32_t filter)
 {
     char name[MAX_PATH + 3];
@@ -17,14 +44,27 @@ static LRESULT NextAccepted(uint32_t filter)
 
     for (;;) {
         if (FilterAccepts(entry->dwFileAttributes, filter)) {
-            const char *host = HostName(BridgeState.findPattern, entry, BridgeState.findExact, 0);
+            int isDirectory = (entry->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            // A name goes out whole or not at all: "[" and "]" take two of 255.
+            const char *host = HostEntryName(entry->cFileName, BridgeState.findExact,
+                                             entry->cAlternateFileName, 1, isDirectory ? 253 : 255);
+            if (host != NULL && host == entry->cAlternateFileName) {
+                if (!BridgeState.findCounted) {
+                    CountFolderNames(BridgeState.findPattern, FolderLength(BridgeState.findPattern),
+                                     &BridgeState.findNames);
+                    BridgeState.findCounted = TRUE;
+                }
+                if (NameTableCount(&BridgeState.findNames, host) != 1)
+                    host = NULL;
+            }
             if (host != NULL) {
-                const char *form = (entry->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? "[%s]" : "%s";
+                const char *form = isDirectory ? "[%s]" : "%s";
                 snprintf(name, sizeof(name), form, host);
                 return AtomFromString(name);
             }
         }
-        if (!FindNextEntry(BridgeState.findHandle, entry, &BridgeState.findExact))
+        if (!FindNextEntry(BridgeState.findHandle, BridgeState.findPattern, entry,
+                           &BridgeState.findExact))
             return 0;
     }
 }
@@ -34,6 +74,7 @@ LRESULT RequestFindFirst(LPARAM lParam)
     TakeAtomString(LOWORD(lParam), BridgeState.findPattern, sizeof(BridgeState.findPattern));
     if (BridgeState.findHandle != 0)
         FindClose(BridgeState.findHandle);
+    BridgeState.findCounted = FALSE;
     BridgeState.findHandle = FindFirstEntry(BridgeState.findPattern, &BridgeState.findData,
                                             &BridgeState.findExact);
     if (BridgeState.findHandle == INVALID_HANDLE_VALUE)
@@ -45,7 +86,8 @@ LRESULT RequestFindNext(LPARAM lParam)
 {
     if (BridgeState.findHandle == 0 || BridgeState.findHandle == INVALID_HANDLE_VALUE)
         return 0;
-    if (!FindNextEntry(BridgeState.findHandle, &BridgeState.findData, &BridgeState.findExact))
+    if (!FindNextEntry(BridgeState.findHandle, BridgeState.findPattern, &BridgeState.findData,
+                       &BridgeState.findExact))
         return 0;
     return NextAccepted(HIWORD(lParam));
 }
@@ -67,13 +109,18 @@ static uint32_t PackedTime(const FILETIME *time)
     return LocalCalendar(time, &fields) ? PackTimeStamp(&fields) : 0;
 }
 
-static void AddLine(HWND listBox, const char *line)
+// FALSE when the list box did not take the line in time (its thread hangs).
+static BOOL AddLine(HWND listBox, const char *line)
 {
-    SendMessageA(listBox, LB_ADDSTRING, 0, (LPARAM)line);
+    if (!SendBounded(listBox, LB_ADDSTRING, 0, (LPARAM)line, NULL)) {
+        Trace("line to %lu not taken: the list box does not answer", (unsigned long)(UINT_PTR)listBox);
+        return FALSE;
+    }
     if (TRACING() && TraceAllLines) {
         char text[TRACE_TEXT_SIZE];
         Trace("line to %lu %s", (unsigned long)(UINT_PTR)listBox, TraceEscape(line, text, sizeof(text)));
     }
+    return TRUE;
 }
 
 // Real networks nest three or four containers deep.  A provider that lists a
@@ -101,8 +148,10 @@ static void AddNetworkLine(NetWalk *walk, const char *name)
     if (walk->lines >= LISTING_MAX_LINES)
         return;
     FormatListingLine(line, sizeof(line), 1, 0xCB, 0, 0, 0, name);
-    AddLine(walk->listBox, line);
-    walk->lines++;
+    if (!AddLine(walk->listBox, line))
+        walk->lines = LISTING_MAX_LINES;   // a hung list box takes no more
+    else
+        walk->lines++;
 }
 
 // Whether a container's remote name is one of those the walk is inside.
@@ -163,22 +212,6 @@ static int ListNetworkResources(NetWalk *walk, NETRESOURCEA *parent, int depth)
     return 0;
 }
 
-// Every name each entry of the listed folder answers to, counted.
-static void CountFolderNames(const char *pattern, NameTable *names)
-{
-    WIN32_FIND_DATAA entry;
-    BOOL exact;
-    HANDLE search = FindFirstEntry(pattern, &entry, &exact);
-
-    NameTableInit(names);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do
-        NameTableAddEntry(names, entry.cFileName, entry.cAlternateFileName);
-    while (FindNextEntry(search, &entry, &exact));
-    FindClose(search);
-}
-
 LRESULT RequestFillList(LPARAM lParam)
 {
     HWND listBox = HostWindow(HIWORD(lParam));
@@ -211,7 +244,7 @@ LRESULT RequestFillList(LPARAM lParam)
     }
 
     length = strlen(text);
-    if (length == 0 || text[length - 1] != '\\')
+    if (length == 0 || !EndsWithSeparator(text + 1))
         strcat(text, "\\");
     strcat(text, "*.*");
 
@@ -229,7 +262,7 @@ LRESULT RequestFillList(LPARAM lParam)
         // A short name is listed only when no other entry of the folder answers to it.
         if (name != NULL && name == entry.cAlternateFileName) {
             if (!counted) {
-                CountFolderNames(path, &names);
+                CountFolderNames(path, FolderLength(path), &names);
                 counted = TRUE;
             }
             if (NameTableCount(&names, name) != 1)
@@ -242,9 +275,10 @@ LRESULT RequestFillList(LPARAM lParam)
                           entry.nFileSizeHigh != 0 ? 0xFFFFFFFFu : entry.nFileSizeLow,
                           PackedTime(&entry.ftCreationTime), PackedTime(&entry.ftLastWriteTime),
                           name);
-        AddLine(listBox, line);
+        if (!AddLine(listBox, line))
+            break;
         lines++;
-    } while (lines < LISTING_MAX_LINES && FindNextEntry(search, &entry, &exact));
+    } while (lines < LISTING_MAX_LINES && FindNextEntry(search, path, &entry, &exact));
     FindClose(search);
     TraceRequestNote("lines %d", lines);
     return 0;

@@ -12,6 +12,34 @@
 
 static int WideWorks = -1;   // -1: not yet known
 
+void LearnCodePage(void)
+{
+    unsigned char lead[256];
+
+    for (int i = 0; i < 256; i++)
+        lead[i] = IsDBCSLeadByte((BYTE)i) ? 1 : 0;
+    SetLeadBytes(lead);
+}
+
+void UseAnsiNamesOnly(BOOL ansiOnly)
+{
+    WideWorks = ansiOnly ? 0 : -1;
+}
+
+BOOL WideNames(void)
+{
+    if (WideWorks == -1) {
+        // Windows 9x has the wide calls as stubs that fail so.
+        SetLastError(0);
+        if (GetFileAttributesW(L"\\") == INVALID_FILE_ATTRIBUTES
+            && GetLastError() == ERROR_CALL_NOT_IMPLEMENTED)
+            WideWorks = 0;
+        else
+            WideWorks = 1;
+    }
+    return WideWorks == 1;
+}
+
 // Wide form of an ANSI text; FALSE when it does not fit.
 static BOOL Widen(const char *text, WCHAR *wide, int size)
 {
@@ -48,6 +76,23 @@ static BOOL FromWide(const WIN32_FIND_DATAW *wide, WIN32_FIND_DATAA *entry)
     return Narrow(wide->cFileName, entry->cFileName, sizeof(entry->cFileName));
 }
 
+static BOOL SameFileAnsi(const char *folder, int folderLength, const char *one, const char *other);
+
+// Whether an entry of the ANSI search is named exactly: no "?" for a character
+// the code page lacks, and no look-alike ("Erdo" for "Erdő"), which opens
+// another file or none where its short name (unique on Windows 9x) opens it.
+// Without a pattern only the "?" is looked at (counting names needs no more).
+static BOOL AnsiExact(const char *pattern, const WIN32_FIND_DATAA *entry)
+{
+    if (strchr(entry->cFileName, '?') != NULL)
+        return FALSE;
+    if (pattern == NULL || entry->cAlternateFileName[0] == '\0'
+        || strcmp(entry->cFileName, ".") == 0 || strcmp(entry->cFileName, "..") == 0)
+        return TRUE;
+    return SameFileAnsi(pattern, FolderLength(pattern), entry->cFileName,
+                        entry->cAlternateFileName);
+}
+
 HANDLE FindFirstEntry(const char *pattern, WIN32_FIND_DATAA *entry, BOOL *exact)
 {
     WIN32_FIND_DATAW wide;
@@ -70,11 +115,12 @@ HANDLE FindFirstEntry(const char *pattern, WIN32_FIND_DATAA *entry, BOOL *exact)
         WideWorks = 0;
     }
     search = FindFirstFileA(pattern, entry);
-    *exact = strchr(entry->cFileName, '?') == NULL;
+    if (search != INVALID_HANDLE_VALUE)
+        *exact = AnsiExact(pattern, entry);
     return search;
 }
 
-BOOL FindNextEntry(HANDLE search, WIN32_FIND_DATAA *entry, BOOL *exact)
+BOOL FindNextEntry(HANDLE search, const char *pattern, WIN32_FIND_DATAA *entry, BOOL *exact)
 {
     WIN32_FIND_DATAW wide;
 
@@ -86,7 +132,7 @@ BOOL FindNextEntry(HANDLE search, WIN32_FIND_DATAA *entry, BOOL *exact)
     }
     if (!FindNextFileA(search, entry))
         return FALSE;
-    *exact = strchr(entry->cFileName, '?') == NULL;
+    *exact = AnsiExact(pattern, entry);
     return TRUE;
 }
 
@@ -111,7 +157,7 @@ BOOL ShortNameAlone(const char *folder, int folderLength, const char *shortName)
             || (entry.cAlternateFileName[0] != '\0' && SameName(entry.cAlternateFileName, shortName)
                 && !SameName(entry.cAlternateFileName, entry.cFileName)))
             met++;
-    } while (met < 2 && FindNextEntry(search, &entry, &exact));
+    } while (met < 2 && FindNextEntry(search, NULL, &entry, &exact));
     FindClose(search);
     return met == 1;
 }
@@ -155,6 +201,20 @@ static BOOL Identity(const char *path, BY_HANDLE_FILE_INFORMATION *info)
     return ok;
 }
 
+// Whether two names of one folder open the same entry.
+static BOOL SameFileAnsi(const char *folder, int folderLength, const char *one, const char *other)
+{
+    char a[MAX_PATH], b[MAX_PATH];
+
+    if (folderLength + lstrlenA(one) >= MAX_PATH || folderLength + lstrlenA(other) >= MAX_PATH)
+        return FALSE;
+    memcpy(a, folder, folderLength);
+    lstrcpyA(a + folderLength, one);
+    memcpy(b, folder, folderLength);
+    lstrcpyA(b + folderLength, other);
+    return SameFile(a, b);
+}
+
 BOOL SameFile(const char *one, const char *other)
 {
     BY_HANDLE_FILE_INFORMATION a, b;
@@ -182,17 +242,88 @@ BOOL ShortFolderAndName(const char *path, char *result, int size)
         return FALSE;
     memcpy(folder, path, length);
     folder[length] = '\0';
-    if (length > 1 && folder[length - 1] == '\\' && !(length == 3 && folder[1] == ':'))
+    if (length > 1 && IsSeparator(folder[length - 1]) && !(length == 3 && folder[1] == ':'))
         folder[length - 1] = '\0';
     n = GetShortPathNameA(folder, shortFolder, sizeof(shortFolder));
     if (n == 0 || n >= sizeof(shortFolder) || !SameFile(folder, shortFolder))
         return FALSE;
     n = (DWORD)lstrlenA(shortFolder);
-    if (n > 0 && shortFolder[n - 1] != '\\' && shortFolder[n - 1] != ':')
+    if (n > 0 && !EndsWithSeparator(shortFolder) && shortFolder[n - 1] != ':')
         shortFolder[n++] = '\\';
     if ((int)(n + lstrlenA(path + length)) >= size)
         return FALSE;
     memcpy(result, shortFolder, n);
     lstrcpyA(result + n, path + length);
     return TRUE;
+}
+
+// The short form of a wide path, made ANSI exactly.  FALSE when there is none.
+static BOOL ShortOfWide(const WCHAR *wide, char *result, int size)
+{
+    WCHAR shortWide[MAX_PATH];
+    DWORD n = GetShortPathNameW(wide, shortWide, MAX_PATH);
+
+    return n > 0 && n < MAX_PATH && Narrow(shortWide, result, size);
+}
+
+// Volume and index of what a wide name opens.
+static BOOL IdentityW(const WCHAR *path, BY_HANDLE_FILE_INFORMATION *info)
+{
+    HANDLE file = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    BOOL ok;
+
+    if (file == INVALID_HANDLE_VALUE)
+        return FALSE;
+    ok = GetFileInformationByHandle(file, info);
+    CloseHandle(file);
+    return ok;
+}
+
+BOOL HostPathOfWide(const WCHAR *wide, BOOL keepLast, char *result, int size)
+{
+    char exactText[MAX_PATH], last[MAX_PATH];
+    WCHAR folder[MAX_PATH];
+    BY_HANDLE_FILE_INFORMATION a, b;
+    int cut = -1, n;
+
+    // A name the code page spells exactly goes the way it always went.
+    if (Narrow(wide, exactText, sizeof(exactText))) {
+        if (lstrlenA(exactText) >= size)
+            return FALSE;
+        lstrcpyA(result, exactText);
+        return TRUE;
+    }
+    // An existing entry: its short form, when that opens it.
+    if (!keepLast && ShortOfWide(wide, result, size) && IdentityW(wide, &a)
+        && Identity(result, &b) && a.dwVolumeSerialNumber == b.dwVolumeSerialNumber
+        && a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow)
+        return TRUE;
+    // A new name (or the directory chooser's): the folder's short form and
+    // the last component, which must itself come out exactly.
+    for (n = 0; wide[n] != 0; n++)
+        if (wide[n] == L'\\' || wide[n] == L'/')
+            cut = n;
+    if (cut <= 0 || cut >= MAX_PATH - 1)
+        return FALSE;
+    memcpy(folder, wide, cut * sizeof(WCHAR));
+    folder[cut] = 0;
+    if (cut == 2 && folder[1] == L':') {   // a root keeps its backslash
+        folder[2] = L'\\';
+        folder[3] = 0;
+    }
+    if (!Narrow(wide + cut + 1, last, sizeof(last)) || !ShortOfWide(folder, result, size))
+        return FALSE;
+    n = lstrlenA(result);
+    if (n > 0 && !EndsWithSeparator(result))
+        result[n++] = '\\';
+    if (n + lstrlenA(last) >= size)
+        return FALSE;
+    lstrcpyA(result + n, last);
+    return TRUE;
+}
+
+BOOL NarrowExactly(const WCHAR *wide, char *text, int size)
+{
+    return Narrow(wide, text, size);
 }

@@ -26,13 +26,12 @@ static int ExpandLevel(const char *source, char *destination, int capacity)
     HANDLE search;
     BOOL exact;
     const char *name;
-    int last = 0, i, overflow;
+    int last, overflow;
 
+    // Either slash separates; a trail byte that looks like one does not.
     lstrcpynA(work, source, sizeof(work));
-    for (i = 0; work[i] != '\0'; i++)
-        if (work[i] == '\\')
-            last = i;
-    if (work[last] != '\\') {
+    last = LastSeparator(work);
+    if (last < 0) {
         lstrcpynA(destination, work, capacity);
         return 0;
     }
@@ -82,6 +81,12 @@ LRESULT RequestLongPath(LPARAM lParam)
     TakeAtomString(LOWORD(lParam), argument, sizeof(argument));
     result[0] = '\0';
     ExpandLongPath(argument, result, sizeof(result));
+    // A short name that two entries share can open one of them while the
+    // search reports the other: an expansion must open what the argument
+    // opens.  (A pattern opens nothing; its components were each checked.)
+    if (strcmp(result, argument) != 0 && strpbrk(argument, "*?") == NULL
+        && !SameFile(argument, result))
+        return AtomFromString(argument);
     return AtomFromString(result);
 }
 
