@@ -6,7 +6,14 @@
 #include "../res/resource.h"
 #include <string.h>
 
-FULLSCREENSTATE FullScreenState = { NULL, NULL, NULL, NULL, NULL, NULL, NULL, 0, 0, 0, 0, 0, 1 };
+FULLSCREENSTATE FullScreenState = { NULL, NULL, NULL, NULL, NULL, NULL, NULL, 0, 0, 0, 0, 0, 1, 0, 0, 0 };
+
+int HostThere(void)
+{
+    // A freed 16-bit handle is soon another program's window.
+    return IsWindow(FullScreenState.hostWindow)
+           && GetWindowThreadProcessId(FullScreenState.hostWindow, NULL) == FullScreenState.hostThread;
+}
 
 static const char FullScreenClass[] = "Qiv_Full_Screen";
 
@@ -100,6 +107,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR startupArgument
     }
     ParseFullScreenCommand(arguments, &command);
     FullScreenState.hostWindow = (HWND)(UINT_PTR)command.hostWindow;
+    FullScreenState.hostThread = GetWindowThreadProcessId(FullScreenState.hostWindow, NULL);
     FullScreenState.colourDepth = command.colourDepth;
     FullScreenState.sysKeyMode = command.sysKeyMode;
     FullScreenState.displayHeight = command.height;
@@ -136,17 +144,34 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR startupArgument
         Trace("notice %u 118 %lu and WM_USER+6 posted to %lu", FullScreenState.fullScreenMessage,
               (unsigned long)(UINT_PTR)window, (unsigned long)(UINT_PTR)FullScreenState.hostWindow);
 
+    // A host that is killed sends nothing: look for it now and then, and leave.
+    SetTimer(window, QIV_TIMER_HOST, 1000, NULL);
     accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCEL));
     msg.wParam = 0;
-    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+    for (;;) {
+        // A Win16 host that started us with WinExec waits until we first wait
+        // for input; a relay sent before then would wait on it in turn.
+        if (!FullScreenState.loopIdle && !PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE))
+            FullScreenState.loopIdle = 1;
+        if (GetMessageA(&msg, NULL, 0, 0) <= 0)
+            break;
+        // A system key posted back as a plain key had its character made
+        // already (WM_SYSCHAR): translated again it would come twice.  Posted
+        // messages come before new input, so the next plain key after such a
+        // post is the one we posted.
+        int reposted = FullScreenState.reposted > 0
+                       && (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP);
+        if (reposted)
+            FullScreenState.reposted--;
         if (!TranslateAcceleratorA(window, accelerators, &msg)) {
-            TranslateMessage(&msg);
+            if (!reposted)
+                TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
     }
 
     DestroyWindow(window);
-    if (FullScreenState.notifyOnExit)
+    if (FullScreenState.notifyOnExit && HostThere())
         PostMessageA(FullScreenState.hostWindow, FullScreenState.fullScreenMessage, QIV_ENDED, 0);
     if (TRACING())
         Trace("end, notice 119 %s", FullScreenState.notifyOnExit ? "posted" : "not posted (SC_CLOSE)");

@@ -22,7 +22,16 @@ struct FULLSCREENSTATE {
     DWORD               displayHeight;  // 400 or 480
     DWORD               sysKeyMode;
     int                 notifyOnExit;   // cleared by SC_CLOSE
+    DWORD               hostThread;     // the host window's thread, at start
+    int                 loopIdle;       // our loop has waited for input once
+    int                 reposted;       // system keys posted back as plain keys
 };
+
+// A relay gives up on a host whose thread hangs, and after this long anyway.
+enum { QIV_RELAY_BOUND_MS = 2000, QIV_TIMER_HOST = 1 };
+
+// Whether the host window is still the one we were started for.
+int HostThere(void);
 
 extern FULLSCREENSTATE FullScreenState;
 

@@ -4,9 +4,17 @@
 #include "qivddraw.h"
 #include "fs_rules.h"
 
+// A host that does not answer (its thread hangs, or it has not yet let a
+// WinExec return) answers as a window that is gone: 0.
 static LRESULT SendToHost(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    LRESULT answer = SendMessageA(FullScreenState.hostWindow, message, LOWORD(wParam), lParam);
+    DWORD_PTR result = 0;
+    LRESULT answer = 0;
+
+    if (FullScreenState.loopIdle
+        && SendMessageTimeoutA(FullScreenState.hostWindow, message, LOWORD(wParam), lParam,
+                               SMTO_NORMAL | SMTO_ABORTIFHUNG, QIV_RELAY_BOUND_MS, &result))
+        answer = (LRESULT)result;
 
     if (TRACING()) {
         const char *name = RelayedMessageName(message);
@@ -47,10 +55,23 @@ LRESULT CALLBACK FullScreenWndProc(HWND window, UINT message, WPARAM wParam, LPA
 {
     switch (message) {
     case WM_DESTROY:
-        ShowWindow(window, SW_HIDE);
-        BringWindowToTop(FullScreenState.hostWindow);
+        // The display first: nothing may wait on the host while we hold it.
+        // Then the host to the top, asked without waiting on its thread.
         ReleaseDirectDraw();
+        ShowWindow(window, SW_HIDE);
+        if (HostThere())
+            SetWindowPos(FullScreenState.hostWindow, HWND_TOP, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
         PostQuitMessage(0);
+        return 0;
+
+    case WM_TIMER:
+        if (wParam == QIV_TIMER_HOST && !HostThere()) {
+            if (TRACING())
+                Trace("the host has gone: leaving full-screen mode");
+            FullScreenState.notifyOnExit = 0;
+            DestroyWindow(window);
+        }
         return 0;
 
     case WM_KILLFOCUS:
@@ -79,7 +100,8 @@ LRESULT CALLBACK FullScreenWndProc(HWND window, UINT message, WPARAM wParam, LPA
         if (SysKeyToDefault(FullScreenState.sysKeyMode, wParam))
             return DefWindowProcA(window, message, wParam, lParam);
         // Back through the loop as a plain key: the accelerators see it too.
-        PostMessageA(window, message == WM_SYSKEYDOWN ? WM_KEYDOWN : WM_KEYUP, wParam, lParam);
+        if (PostMessageA(window, message == WM_SYSKEYDOWN ? WM_KEYDOWN : WM_KEYUP, wParam, lParam))
+            FullScreenState.reposted++;
         return 0;
 
     case WM_SYSCHAR:

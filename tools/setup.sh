@@ -82,7 +82,8 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 
 need=""
-for p in g++-mingw-w64-i686 wine wine32:i386 xvfb xauth cmake make googletest nasm; do
+# locales: the tests run Wine in code pages 1251, 932 and 936 too.
+for p in g++-mingw-w64-i686 wine wine32:i386 xvfb xauth cmake make googletest nasm locales; do
     have "$p" || need="$need $p"
 done
 [ -z "$need" ] || install "$need"

@@ -968,3 +968,75 @@ TEST(FileDialog, OwnerIsTheFirstField)
     SetOnDemand(OD_GETOPENFILENAME, open);
     DestroyWindow(owner);
 }
+
+// ---- windows of other programs that never answer ------------------------------------
+
+// A window word naming a window whose thread hangs (here: one of ours that
+// stops pumping) never holds korvex: each request answers within its bound,
+// and korvex serves the next one.
+TEST_F(Desktop, AHungWindowInAnyWordNeverHoldsKorvex)
+{
+    HungWindow list = {}, target = {}, owner = {};
+    ASSERT_TRUE(StartHungWindow(&list, "LISTBOX"));
+    ASSERT_TRUE(StartHungWindow(&target, "STATIC"));
+    ASSERT_TRUE(StartHungWindow(&owner, "STATIC"));
+    bridge.link.timeout = Slow(20000);
+
+    // Request 32: the first line meets the hung list box; the listing stops there.
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof(windows));
+    DWORD start = GetTickCount();
+    KorvexRequest(&bridge.link, KXR_FILL_LIST, KorvexAtom((std::string("6") + windows).c_str()),
+                  Word(list.window));
+    EXPECT_FALSE(bridge.link.timedOut) << "request 32 to a hung list box";
+    bridge.link.timedOut = FALSE;
+    EXPECT_EQ(1, KorvexRequest(&bridge.link, KXR_IS_NT, 0, 0)) << "korvex serves again";
+
+    // Request 25: the tray target is hidden without waiting on it.
+    if (TrayAvailable()) {
+        KorvexRequest(&bridge.link, KXR_TRAY_ICON, 0, Word(target.window));
+        EXPECT_FALSE(bridge.link.timedOut) << "request 25 with a hung target";
+        bridge.link.timedOut = FALSE;
+    }
+
+    // Request 7: a hung owner is no owner; the dialog comes and is cancelled.
+    char text[64];
+    snprintf(text, sizeof(text), "%u 0 0 0 0 0 0 0", Word(owner.window));
+    HWND replyTo = bridge.host;
+    struct Canceller {
+        static DWORD WINAPI Run(void *p)
+        {
+            HWND dialog = FindDialog(NULL, *(DWORD *)p, 15000);
+            if (dialog != NULL)
+                PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+            return 0;
+        }
+    };
+    DWORD pid = GetProcessId(bridge.link.process);
+    HANDLE canceller = CreateThread(NULL, 0, Canceller::Run, &pid, 0, NULL);
+    KorvexRequest(&bridge.link, KXR_OPEN_DIALOG, KorvexAtom(text), Word(replyTo));
+    EXPECT_FALSE(bridge.link.timedOut) << "request 7 with a hung owner";
+    bridge.link.timedOut = FALSE;
+    WaitForSingleObject(canceller, Slow(20000));
+    CloseHandle(canceller);
+    Seen reply;
+    if (WaitRecorded(bridge.host, WM_USER, 5000, &reply)) {
+        char replyText[256] = "";
+        KorvexTakeResult(LOWORD(reply.lParam), replyText, sizeof(replyText));
+        unsigned index, path, title;
+        if (sscanf(replyText, "%u %u %u", &index, &path, &title) == 3) {
+            if (path != 0)
+                GlobalDeleteAtom((ATOM)path);
+            if (title != 0)
+                GlobalDeleteAtom((ATOM)title);
+        }
+    }
+    EXPECT_EQ(1, KorvexRequest(&bridge.link, KXR_IS_NT, 0, 0)) << "korvex serves again";
+    printf("(three hung windows met in %lu ms)\n", (unsigned long)(GetTickCount() - start));
+    bridge.link.timeout = Slow(30000);
+    EndHungWindow(&list);
+    EndHungWindow(&target);
+    EndHungWindow(&owner);
+    if (TrayAvailable())
+        KorvexRequest(&bridge.link, KXR_TRAY_ICON, 0, 0);
+}

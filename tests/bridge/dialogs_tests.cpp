@@ -11,6 +11,7 @@ struct Driver {
     DWORD pid;
     HWND request;
     std::string type;      // typed into the name box when not empty
+    std::wstring typeWide; // the same, in a name outside the code page
     bool ok;               // OK, else Cancel
     std::string caption, shownName;
     bool found, nameOffDialog, directoriesVisible;
@@ -46,6 +47,8 @@ static DWORD WINAPI Drive(void *parameter)
     d->nested = (LRESULT)answer;
     if (!d->type.empty())
         SendMessageA(edit, WM_SETTEXT, 0, (LPARAM)d->type.c_str());
+    if (!d->typeWide.empty())
+        SendMessageW(edit, WM_SETTEXT, 0, (LPARAM)d->typeWide.c_str());
     PostMessageA(dialog, WM_COMMAND, d->ok ? IDOK : IDCANCEL, 0);
     return 0;
 }
@@ -67,7 +70,7 @@ protected:
         file = tree + "\\Long Document Name.txt";
         WriteFileOfSize(file, 20);
         ASSERT_TRUE(StartBridge(&bridge, "dialog host"));
-        bridge.link.timeout = 15000;
+        bridge.link.timeout = Slow(15000);
     }
     static void TearDownTestSuite()
     {
@@ -106,7 +109,7 @@ protected:
         bool toHost = replyWord == Word(b->host);
         r.arrived = WaitRecorded(b->host, WM_USER, toHost ? 5000 : 1000, &seen)
                     && seen.wParam == code;
-        if (WaitForSingleObject(thread, 10000) != WAIT_OBJECT_0)
+        if (WaitForSingleObject(thread, Slow(10000)) != WAIT_OBJECT_0)
             TerminateThread(thread, 1);
         CloseHandle(thread);
         // A dialog left open would answer the next test's search: cancel it.
@@ -130,6 +133,35 @@ protected:
 };
 Bridge Dialogs::bridge;
 std::string Dialogs::tree, Dialogs::file;
+
+// A file made by its wide name, holding marker; "" when it cannot be made.
+static std::wstring MakeMarked(const std::string &folder, const wchar_t *name, const char *marker)
+{
+    WCHAR wideFolder[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, wideFolder, MAX_PATH);
+    std::wstring path = std::wstring(wideFolder) + L"\\" + name;
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    if (f == INVALID_HANDLE_VALUE)
+        return L"";
+    DWORD n;
+    WriteFile(f, marker, (DWORD)strlen(marker), &n, NULL);
+    CloseHandle(f);
+    return path;
+}
+
+// What an ANSI name the host was given opens: its marker, or "<nothing>".
+static std::string MarkerOf(const std::string &path)
+{
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (f == INVALID_HANDLE_VALUE)
+        return "<nothing>";
+    char m[16] = "";
+    DWORD n = 0;
+    ReadFile(f, m, sizeof(m) - 1, &n, NULL);
+    CloseHandle(f);
+    m[n] = '\0';
+    return m;
+}
 
 TEST_F(Dialogs, OpenAnExistingFileGivesItsShortForm)
 {
@@ -285,7 +317,7 @@ TEST_F(Dialogs, ProbeNeverTouchesAFileOfTheUser)
     bool started = StartBridgeFrom(&own, "user's files host", (app + "\\korvex.exe").c_str());
     SetCurrentDirectoryA(old);
     ASSERT_TRUE(started);
-    own.link.timeout = 15000;
+    own.link.timeout = Slow(15000);
 
     Driver cancel = {};
     Reply r = RunOn(&own, Word(own.host), KXR_OPEN_DIALOG, NULL, 0, "victim2.txt", NULL, NULL, 0,
@@ -403,7 +435,7 @@ TEST_F(Dialogs, NewNameLeavesTheFolderUntouched)
     ASSERT_NE(INVALID_HANDLE_VALUE, watch);
     // The watch itself works: a change of ours is seen.
     WriteFileOfSize(quiet + "\\seen.txt", 1);
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(watch, 5000)) << "no change notifications here";
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(watch, Slow(5000))) << "no change notifications here";
     FindNextChangeNotification(watch);
     Sleep(200);
     FindNextChangeNotification(watch);
@@ -414,7 +446,118 @@ TEST_F(Dialogs, NewNameLeavesTheFolderUntouched)
     Reply r = Run(KXR_SAVE_DIALOG, "All#*.*", 1, NULL, quiet.c_str(), "Save Quiet", 0, &d);
     ASSERT_TRUE(r.arrived);
     EXPECT_EQ(ShortPath(quiet) + "\\Never Made.txt", r.path);
-    EXPECT_EQ((DWORD)WAIT_TIMEOUT, WaitForSingleObject(watch, 1000))
+    EXPECT_EQ((DWORD)WAIT_TIMEOUT, WaitForSingleObject(watch, Slow(1000)))
         << "something was made or deleted in the folder";
     FindCloseChangeNotification(watch);
+}
+
+// The user picks a name the code page cannot spell, beside the look-alike
+// the ANSI dialog would turn it into: the name the host gets opens what the
+// user picked (with Save the host writes to it), or there is no name at all.
+TEST_F(Dialogs, APickOutsideTheCodePageOpensWhatTheUserPicked)
+{
+    std::string folder = tree + "\\Picks";
+    CreateDirectoryA(folder.c_str(), NULL);
+    std::wstring erdo2 = MakeMarked(folder, L"Erd\x151.txt", "erdo-dbl");
+    std::wstring erdo = MakeMarked(folder, L"Erdo.txt", "erdo-plain");
+    std::wstring privet = MakeMarked(folder, L"\x41f\x440\x438\x432\x435\x442.txt", "privet");
+    ASSERT_FALSE(erdo2.empty() || erdo.empty() || privet.empty());
+    struct { const std::wstring *path; const char *marker; } picks[] = {
+        { &erdo2, "erdo-dbl" }, { &privet, "privet" }, { &erdo, "erdo-plain" },
+    };
+    for (UINT code : { (UINT)KXR_OPEN_DIALOG, (UINT)KXR_SAVE_DIALOG })
+        for (const auto &pick : picks) {
+            Driver d = {};
+            d.typeWide = *pick.path;
+            d.ok = true;
+            Reply r = Run(code, "All#*.*#", 1, NULL, folder.c_str(), "Pick", 0, &d);
+            ASSERT_TRUE(r.arrived) << "request " << code << ", " << pick.marker;
+            ASSERT_NE(0u, r.confirmed) << "request " << code << ", " << pick.marker << ": " << r.path;
+            EXPECT_EQ(pick.marker, MarkerOf(r.path)) << "request " << code << " gave " << r.path;
+            EXPECT_EQ(std::string::npos, r.title.find('?')) << r.title;
+        }
+    // A new name no ANSI name can spell: nothing to give, answered as Cancel.
+    Driver d = {};
+    d.typeWide = std::wstring(L"\x41d\x43e\x432\x44b\x439.txt");
+    {
+        WCHAR wideFolder[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, wideFolder, MAX_PATH);
+        d.typeWide = std::wstring(wideFolder) + L"\\" + d.typeWide;
+    }
+    d.ok = true;
+    Reply r = Run(KXR_SAVE_DIALOG, "All#*.*#", 1, NULL, folder.c_str(), "Pick", 0, &d);
+    ASSERT_TRUE(r.arrived);
+    EXPECT_EQ(0u, r.confirmed) << r.path;
+    EXPECT_EQ(std::string::npos, r.path.find('?')) << r.path;
+}
+
+// Save with an initial name in a folder so long that the join passes 255
+// characters, beside a file whose name is the join cut short: the dialog is
+// never offered the other file.
+TEST_F(Dialogs, ALongJoinIsNeverCutIntoAnotherName)
+{
+    std::string folder = tree + "\\";
+    while (folder.size() < 240)
+        folder += "Long Folder Name ";
+    folder.resize(250 - 0);
+    while (folder.back() == ' ')
+        folder.back() = 'x';
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL)) << folder;
+    size_t cut = 255 - folder.size() - 1;   // what of "report.txt" a cut join keeps
+    std::string victim = std::string("report.txt").substr(0, cut);
+    // (Wide: the joined paths pass MAX_PATH.)
+    std::wstring wideVictim(victim.begin(), victim.end());
+    std::wstring made[2] = { MakeMarked(folder, wideVictim.c_str(), "victim"),
+                             MakeMarked(folder, L"report.txt", "report") };
+    ASSERT_FALSE(made[0].empty() || made[1].empty());
+    Driver d = {};
+    d.ok = false;
+    Reply r = Run(KXR_SAVE_DIALOG, "All#*.*#", 1, "report.txt", folder.c_str(), "Save", 0, &d);
+    ASSERT_TRUE(d.found);
+    EXPECT_NE(victim, d.shownName) << "the dialog offered the cut name";
+    EXPECT_TRUE(d.shownName.empty() || d.shownName.find("report.txt") != std::string::npos
+                || d.shownName.find("REPORT") != std::string::npos) << d.shownName;
+    EXPECT_TRUE(r.arrived);
+    for (const std::wstring &path : made)
+        DeleteFileW(path.c_str());
+    RemoveDirectoryA(folder.c_str());
+}
+
+// A typed path too long for the buffer fails the dialog, which writes the
+// size it needed into the buffer: the host is never given those bytes.
+TEST_F(Dialogs, ANameTooLongForTheBufferGivesNoRawBytes)
+{
+    for (size_t length : { 259u, 260u, 261u }) {
+        Driver d = {};
+        d.type = tree + "\\" + std::string(length - tree.size() - 1, 'n');
+        d.ok = true;
+        Reply r = Run(KXR_OPEN_DIALOG, "All#*.*#", 1, NULL, tree.c_str(), "Long", 0, &d);
+        ASSERT_TRUE(r.arrived) << length;
+        for (unsigned char c : r.path)
+            EXPECT_GE(c, 0x20) << "a control byte in the reply path of a " << length
+                               << "-character name";
+    }
+}
+
+// The dialog moves the current folder as the user browses; korvex's stays
+// the one it had, for relative paths and a listing of atom 0.
+TEST_F(Dialogs, TheCurrentFolderStaysWhereItWas)
+{
+    HWND list = CreateWindowExA(0, "LISTBOX", "", WS_CHILD, 0, 0, 100, 100, bridge.host, NULL,
+                                GetModuleHandleA(NULL), NULL);
+    LRESULT result;
+    std::vector<std::string> before = FillList(&bridge, list, "6", &result);
+    std::string inside = tree + "\\Elsewhere";
+    CreateDirectoryA(inside.c_str(), NULL);
+    WriteFileOfSize(inside + "\\only-here.txt", 1);
+    Driver d = {};
+    d.type = inside + "\\only-here.txt";
+    d.ok = true;
+    Reply r = Run(KXR_OPEN_DIALOG, "All#*.*#", 1, NULL, inside.c_str(), "Move", 0, &d);
+    ASSERT_TRUE(r.arrived);
+    std::vector<std::string> after = FillList(&bridge, list, "6", &result);
+    EXPECT_EQ(before, after) << "a listing of the current folder lists another folder now";
+    EXPECT_EQ(0, Ask(&bridge, KXR_FILE_DOSTIME, "only-here.txt"))
+        << "a relative name resolves in the dialog's folder";
+    DestroyWindow(list);
 }

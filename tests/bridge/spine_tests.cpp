@@ -1,6 +1,7 @@
 // The bridge's spine under Wine: start-up and refusal, launcher mode, the
 // ready and closing notices, the dispatch of request codes and atom strings.
 #include <gtest/gtest.h>
+#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
 #include "testsupport.h"
@@ -619,4 +620,85 @@ TEST(TwoHosts, NeitherDisturbsTheOther)
     std::vector<std::string> left = NewAtoms(before);
     EXPECT_TRUE(left.empty()) << left.size() << " atoms left, first \"" << left[0] << "\"";
     RemoveTree(tree);
+}
+
+// Two bridges tracing into one file: every line whole, none lost, none
+// spliced into another (appends of two processes are not atomic here).
+TEST(Trace, TwoProgramsShareOneFileLineForLine)
+{
+    std::string traces = MakeTempTree("kxtrace2");
+    std::string path = traces + "\\trace.txt";
+    SetEnvironmentVariableA("KORVEX_TRACE", path.c_str());
+    Bridge a = {}, b = {};
+    bool up = StartBridge(&a, "traced host a") && StartBridge(&b, "traced host b");
+    SetEnvironmentVariableA("KORVEX_TRACE", NULL);
+    ASSERT_TRUE(up);
+    const int requests = 200;
+    for (int i = 0; i < requests; i++) {
+        // Interleaved: each bridge writes while the other's line may be on its way.
+        PostMessageA(a.link.request, WM_USER, KXR_IS_NT, 0);
+        PostMessageA(b.link.request, WM_USER, KXR_IS_NT, 0);
+    }
+    EXPECT_EQ(1, KorvexRequest(&a.link, KXR_IS_NT, 0, 0));
+    EXPECT_EQ(1, KorvexRequest(&b.link, KXR_IS_NT, 0, 0));
+    DWORD pidA = GetProcessId(a.link.process), pidB = GetProcessId(b.link.process);
+    EndBridge(&a);
+    EndBridge(&b);
+
+    FILE *f = fopen(path.c_str(), "rb");
+    ASSERT_TRUE(f != NULL);
+    std::string all;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof(buffer), f)) > 0)
+        all.append(buffer, n);
+    fclose(f);
+    int ofA = 0, ofB = 0, lines = 0;
+    for (size_t start = 0; start < all.size();) {
+        size_t end = all.find("\r\n", start);
+        ASSERT_NE(std::string::npos, end) << "a line without its end: " << all.substr(start, 80);
+        std::string line = all.substr(start, end - start);
+        unsigned h, m, s, ms;
+        char program[16];
+        unsigned long pid = 0;
+        EXPECT_EQ(6, sscanf(line.c_str(), "%2u:%2u:%2u.%3u %15s %lu", &h, &m, &s, &ms, program, &pid))
+            << "not a whole line: " << line;
+        // A line spliced into another carries a second time stamp.
+        for (size_t i = 13; i + 12 <= line.size(); i++)
+            EXPECT_FALSE(line[i + 2] == ':' && line[i + 5] == ':' && line[i + 8] == '.'
+                         && isdigit((unsigned char)line[i]) && isdigit((unsigned char)line[i + 11]))
+                << "two lines in one: " << line;
+        if (line.find("request 27 KXR_IS_NT") != std::string::npos) {
+            ofA += pid == pidA;
+            ofB += pid == pidB;
+        }
+        lines++;
+        start = end + 2;
+    }
+    EXPECT_EQ(requests + 1, ofA) << "of bridge a, in " << lines << " lines";
+    EXPECT_EQ(requests + 1, ofB) << "of bridge b, in " << lines << " lines";
+    RemoveTree(traces);
+}
+
+// A trace that names no disk file (here a pipe nobody reads) is no trace: the
+// bridge serves every request all the same.
+TEST(Trace, APipeThatIsNeverReadCannotStallTheBridge)
+{
+    char name[64];
+    snprintf(name, sizeof(name), "\\\\.\\pipe\\korvex-trace-%lu", GetCurrentProcessId());
+    HANDLE pipe = CreateNamedPipeA(name, PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 0, 0,
+                                   0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, pipe);
+    SetEnvironmentVariableA("KORVEX_TRACE", name);
+    Bridge b = {};
+    bool up = StartBridge(&b, "pipe-traced host");
+    SetEnvironmentVariableA("KORVEX_TRACE", NULL);
+    ASSERT_TRUE(up);
+    b.link.timeout = Slow(5000);
+    int answered = 0;
+    for (int i = 0; i < 300 && !b.link.timedOut; i++)
+        answered += KorvexRequest(&b.link, KXR_IS_NT, 0, 0) == 1;
+    EXPECT_EQ(300, answered) << "the bridge stopped answering";
+    EndBridge(&b);
+    CloseHandle(pipe);
 }

@@ -213,6 +213,9 @@ TEST_F(Relay, AltKeysInPlainMode)
         EXPECT_EQ(0x20000001, c.lParam);
     for (const Seen &k : Sent(WM_KEYDOWN, WM_KEYUP))
         EXPECT_TRUE(k.wParam != VK_F10 && k.wParam != VK_TAB) << "never plain keys";
+    // The plain key is not translated again: a host that types what it gets
+    // would double the letter.
+    EXPECT_TRUE(Sent(WM_CHAR, WM_CHAR).empty()) << "the character comes once, as WM_SYSCHAR";
 }
 
 TEST_F(Relay, AltKeysInSystemKeyMode)
@@ -396,4 +399,47 @@ TEST(FullScreenTrace, TheModeAndEveryRelayedMessage)
         EXPECT_NE(std::string::npos, all.find(expected)) << expected << " in:\n" << all;
     DestroyWindow(fs.host);
     RemoveTree(folder);
+}
+
+// A host whose thread hangs: qivddraw goes full screen, its relays give up,
+// F7 still leaves and the display mode comes back.
+TEST(FullScreenHost, AHungHostCannotHoldQivddraw)
+{
+    DEVMODEA before = CurrentMode();
+    HungWindow host = {};
+    ASSERT_TRUE(StartHungWindow(&host, "STATIC"));
+    HANDLE process = StartProgram(Qivddraw(host.window, 32, 0, 480, 0));
+    ASSERT_TRUE(process != NULL);
+    // No 118 can reach a window that does not pump: find the window instead.
+    HWND window = NULL;
+    DWORD start = GetTickCount();
+    while (window == NULL && GetTickCount() - start < Slow(15000)) {
+        window = FindWindowA("Qiv_Full_Screen", "DDraw");
+        KorvexPump(100);
+    }
+    ASSERT_TRUE(window != NULL) << "qivddraw took no full screen";
+    // Input to relay: a key and the mouse, each sent to the hung host.
+    PostMessageA(window, WM_KEYDOWN, 'A', 0);
+    PostMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+    KorvexPump(500);
+    PostMessageA(window, WM_COMMAND, QIV_CMD_LEAVE, 0);
+    EXPECT_EQ(0, WaitProgram(process, 15000)) << "qivddraw did not leave";
+    DEVMODEA after = CurrentMode();
+    EXPECT_EQ(before.dmPelsWidth, after.dmPelsWidth);
+    EXPECT_EQ(before.dmBitsPerPel, after.dmBitsPerPel);
+    EndHungWindow(&host);
+}
+
+// A host that is killed sends nothing: qivddraw leaves full-screen mode by
+// itself, gives the display back and ends.
+TEST(FullScreenHost, QivddrawEndsWhenItsHostIsGone)
+{
+    DEVMODEA before = CurrentMode();
+    FullScreen fs;
+    ASSERT_TRUE(Start(&fs, 32, 0, 480, 0)) << "no 118 post";
+    DestroyWindow(fs.host);
+    EXPECT_EQ(0, WaitProgram(fs.process, 10000)) << "qivddraw outlived its host";
+    DEVMODEA after = CurrentMode();
+    EXPECT_EQ(before.dmPelsWidth, after.dmPelsWidth);
+    EXPECT_EQ(before.dmPelsHeight, after.dmPelsHeight);
 }

@@ -14,7 +14,7 @@ what=$1
 dir=$2
 rm -rf "$dir"
 [ "$what" = remove ] && exit 0
-mkdir -p "$dir/mixed" "$dir/img" "$dir/devices" "$dir/odd"
+mkdir -p "$dir/mixed" "$dir/img" "$dir/devices" "$dir/odd" "$dir/dbcs"
 mkdir "$dir/mixed/папка"
 # The names go to one list, and one awk writes every file.
 list="$dir/names.list"
@@ -36,6 +36,13 @@ for name in Ünïcödé.txt 'semi;colon,eq=plus+[br].txt' ' leading blank.txt' \
             many.dots.in.name.txt 'Long Name File.txt' 'long name file.txt'; do
     put mixed "$name"
 done
+# Folders and files whose names, in code page 932, end a character in 0x5C:
+# 表 is 0x95 0x5C, ソ 0x83 0x5C.
+mkdir -p "$dir/dbcs/表示" "$dir/dbcs/ソフト"
+put dbcs/表示 "Long File Name.txt"
+put dbcs/ソフト "Long Name Two.txt"
+put dbcs "表.txt"
+put dbcs "ソ"
 put mixed/папка inside.txt
 put mixed/папка "ёлка.txt"
 
@@ -55,6 +62,12 @@ awk -F '\t' -v dir="$dir" '{
     print marker "\t" $1 "/" $2 > (dir "/index.txt")
 }' "$list"
 rm -f "$list"
+
+# Folders whose names fill 254 and 253 characters, the shorter the longer's start.
+long=$(awk 'BEGIN { for (i = 0; i < 254; i++) printf "%c", 65 + i % 26 }')
+mkdir -p "$dir/long/$long" "$dir/long/${long%?}"
+printf 'in254' > "$dir/long/$long/in254.txt"
+printf 'in253' > "$dir/long/${long%?}/in253.txt"
 
 # A size past 32 bits and a time past the DOS years (ext4 keeps both).
 truncate -s 4294967306 "$dir/odd/big.bin"

@@ -10,6 +10,7 @@
 #include <set>
 #include "testsupport.h"
 #include "bridge/files/name_rules.h"
+#include "bridge.h"
 
 struct CorpusEntry {
     std::wstring name;       // the entry's true name
@@ -113,9 +114,12 @@ static bool HasOwnShortName(const std::string &name, const std::vector<CorpusEnt
     return false;
 }
 
-class Names : public ::testing::Test {
+// Each test runs twice: against korvex.exe, and against the request window
+// in this process taking the Windows 9x way (the ANSI functions alone, as
+// where the wide ones are stubs).
+class Names : public ::testing::TestWithParam<const char *> {
 protected:
-    static Bridge bridge;
+    static Bridge bridge, process, ansi;
     static HWND list;
 
     static void SetUpTestSuite()
@@ -124,29 +128,49 @@ protected:
         Corpus = c != NULL ? c : "";
         if (Corpus.empty() || !FileExists(Corpus + "\\index.txt"))
             return;
-        ASSERT_TRUE(StartBridge(&bridge, "names host"));
-        list = CreateWindowExA(0, "LISTBOX", "", WS_CHILD, 0, 0, 100, 100, bridge.host, NULL,
+        LearnCodePage();
+        ASSERT_TRUE(StartBridge(&process, "names host"));
+        UseAnsiNamesOnly(TRUE);
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = BridgeWndProc;
+        wc.hInstance = GetModuleHandleA(NULL);
+        wc.lpszClassName = "korvex in the test";
+        RegisterClassA(&wc);
+        ansi.host = process.host;
+        ansi.link.host = process.host;
+        ansi.link.timeout = Slow(30000);
+        ansi.link.request = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                            NULL, wc.hInstance, NULL);
+        ASSERT_TRUE(ansi.link.request != NULL);
+        list = CreateWindowExA(0, "LISTBOX", "", WS_CHILD, 0, 0, 100, 100, process.host, NULL,
                                GetModuleHandleA(NULL), NULL);
     }
     static void TearDownTestSuite()
     {
-        if (bridge.host != NULL)
-            EndBridge(&bridge);
+        if (ansi.link.request != NULL)
+            DestroyWindow(ansi.link.request);
+        UseAnsiNamesOnly(FALSE);
+        if (process.host != NULL)
+            EndBridge(&process);
     }
     void SetUp() override
     {
-        if (bridge.host == NULL)
+        if (process.host == NULL)
             GTEST_SKIP() << "no corpus: KORVEX_CORPUS names none (the CTest run makes it)";
+        bridge = strcmp(GetParam(), "ansi") == 0 ? ansi : process;
     }
+    bool Ansi() const { return strcmp(GetParam(), "ansi") == 0; }
     static std::vector<std::string> Fill(const std::string &text, LRESULT *result)
     {
         return FillList(&bridge, list, text, result);
     }
 };
-Bridge Names::bridge;
+Bridge Names::bridge, Names::process, Names::ansi;
 HWND Names::list;
+INSTANTIATE_TEST_SUITE_P(Ways, Names, ::testing::Values("korvex", "ansi"),
+                         [](const ::testing::TestParamInfo<const char *> &p) { return std::string(p.param); });
 
-TEST_F(Names, ListingNamesOpenTheirOwnFiles)
+TEST_P(Names, ListingNamesOpenTheirOwnFiles)
 {
     for (const char *folder : { "mixed", "devices", "img", "mixed\\" }) {
         std::string dir = Corpus + "\\" + folder;
@@ -187,7 +211,7 @@ TEST_F(Names, ListingNamesOpenTheirOwnFiles)
     }
 }
 
-TEST_F(Names, NamesThatReachTheHostTodayStayAsTheyAre)
+TEST_P(Names, NamesThatReachTheHostTodayStayAsTheyAre)
 {
     LRESULT r;
     std::vector<std::string> lines = Fill("6" + Corpus + "\\mixed", &r);
@@ -204,7 +228,7 @@ TEST_F(Names, NamesThatReachTheHostTodayStayAsTheyAre)
         EXPECT_TRUE(names.count(n)) << n;
 }
 
-TEST_F(Names, SearchNamesOpenTheirOwnFiles)
+TEST_P(Names, SearchNamesOpenTheirOwnFiles)
 {
     std::string dir = Corpus + "\\mixed";
     LRESULT r;
@@ -226,7 +250,7 @@ TEST_F(Names, SearchNamesOpenTheirOwnFiles)
     EXPECT_EQ(listed, found) << "the search names what the listing names";
 }
 
-TEST_F(Names, PathsAndFileInformationOpenTheirOwnFiles)
+TEST_P(Names, PathsAndFileInformationOpenTheirOwnFiles)
 {
     std::string dir = Corpus + "\\mixed";
     LRESULT r;
@@ -253,7 +277,9 @@ TEST_F(Names, PathsAndFileInformationOpenTheirOwnFiles)
             EXPECT_EQ(want, Opens(dir + "\\" + info.substr(last + 1)))
                 << "request 17 of " << path << ": " << info;
         } else {
-            EXPECT_EQ("<0>", info) << path << " has no 8.3 name of its own";
+            // It exists: never "missing"; the name field stays empty.
+            EXPECT_EQ(' ', info.empty() ? 'x' : info.back())
+                << path << " has no 8.3 name of its own: " << info;
         }
         EXPECT_NE(0, Ask(&bridge, KXR_FILE_DOSTIME, path)) << path;
     }
@@ -271,7 +297,7 @@ TEST_F(Names, PathsAndFileInformationOpenTheirOwnFiles)
     }
 }
 
-TEST_F(Names, SharedShortNamesAreNeverHandedOut)
+TEST_P(Names, SharedShortNamesAreNeverHandedOut)
 {
     // Which short names the platform gave more than one entry.
     for (const char *folder : { "img", "mixed" }) {
@@ -297,11 +323,11 @@ TEST_F(Names, SharedShortNamesAreNeverHandedOut)
             std::string shortForm = AskText(&bridge, KXR_SHORT_PATH, path);
             EXPECT_EQ(want, Opens(shortForm)) << "request 3 of " << path << ": " << shortForm
                                               << " (shared short name " << e.shortName << ")";
-            LRESULT info = Ask(&bridge, KXR_FILE_INFO, path);
-            if (info != 0) {
-                std::string text = ResultText(info);
-                EXPECT_EQ(want, Opens(dir + "\\" + text.substr(text.rfind(' ') + 1)))
-                    << "request 17 of " << path << ": " << text;
+            std::string text = AskText(&bridge, KXR_FILE_INFO, path);
+            std::string name = text.substr(text.rfind(' ') + 1);
+            EXPECT_NE("<0>", text) << "request 17 of " << path;
+            if (!name.empty()) {
+                EXPECT_EQ(want, Opens(dir + "\\" + name)) << "request 17 of " << path << ": " << text;
             }
         }
         if (strcmp(folder, "img") == 0) {
@@ -310,7 +336,7 @@ TEST_F(Names, SharedShortNamesAreNeverHandedOut)
     }
 }
 
-TEST_F(Names, DevicesAreNoFiles)
+TEST_P(Names, DevicesAreNoFiles)
 {
     for (const char *name : { "aux.txt", "CON", "nul.txt", "com1.log", "LPT9.doc", "prn" }) {
         std::string path = Corpus + "\\devices\\" + name;
@@ -323,7 +349,7 @@ TEST_F(Names, DevicesAreNoFiles)
     EXPECT_EQ(0, Ask(&bridge, KXR_FILE_INFO, "aux")) << "no folder";
 }
 
-TEST_F(Names, TimesAndSizesPastTheirFields)
+TEST_P(Names, TimesAndSizesPastTheirFields)
 {
     // 2110 has no DOS date; the platform here wraps it to 1982 instead of failing.
     EXPECT_EQ(0, Ask(&bridge, KXR_FILE_DOSTIME, Corpus + "\\odd\\future.txt"));
@@ -331,4 +357,237 @@ TEST_F(Names, TimesAndSizesPastTheirFields)
     EXPECT_EQ("4294967295 ", info.substr(0, 11)) << "4 GiB and 10 bytes: " << info;
     std::string small = AskText(&bridge, KXR_FILE_INFO, Corpus + "\\odd\\future.txt");
     EXPECT_EQ(0u, small.find("3046 ")) << "below 4 GiB the size as it is: " << small;
+}
+
+// The size field of a request 17 answer, and its name field.
+static bool InfoFields(const std::string &info, DWORD *size, std::string *name)
+{
+    unsigned long s = 0;
+    char created[32], modified[32];
+    int used = 0;
+    if (sscanf(info.c_str(), "%lu %*u %31s %31s %n", &s, created, modified, &used) < 3 || used == 0)
+        return false;
+    *size = (DWORD)s;
+    *name = info.substr(used);
+    return true;
+}
+
+// An entry that exists is never answered as missing, by request 17 or 9, for
+// any path that opens it: a host that took 0 for "missing" and made the file
+// anew would empty it.  Whatever name field comes back opens that file.
+TEST_P(Names, AnExistingFileIsNeverMissing)
+{
+    std::string dir = Corpus + "\\img";
+    std::vector<CorpusEntry> all = EntriesOf(dir);
+    int asked = 0;
+    for (size_t i = 0; i < all.size() && asked < 100; i += 30, asked++) {
+        const CorpusEntry &e = all[i];
+        std::string path = dir + "\\" + e.ansi, want = MarkerOfSize(e.sizeLow);
+        std::string info = AskText(&bridge, KXR_FILE_INFO, path);
+        DWORD size = 0;
+        std::string name;
+        ASSERT_TRUE(InfoFields(info, &size, &name)) << "request 17 of " << path << ": " << info;
+        EXPECT_EQ(e.sizeLow, size) << path;
+        if (!name.empty()) {
+            EXPECT_EQ(want, Opens(dir + "\\" + name)) << "request 17 of " << path << ": " << info;
+        }
+        EXPECT_NE(0, Ask(&bridge, KXR_FILE_DOSTIME, path)) << "request 9 of " << path;
+    }
+    // Case twins share their short name.
+    for (const char *twin : { "Long Name File.txt", "long name file.txt" }) {
+        std::string path = Corpus + "\\mixed\\" + twin;
+        std::string info = AskText(&bridge, KXR_FILE_INFO, path);
+        DWORD size = 0;
+        std::string name;
+        ASSERT_TRUE(InfoFields(info, &size, &name)) << path << ": " << info;
+        EXPECT_EQ(Opens(path), MarkerOfSize(size)) << path << ": " << info;
+        if (!name.empty()) {
+            EXPECT_EQ(Opens(path), Opens(Corpus + "\\mixed\\" + name)) << info;
+        }
+    }
+    // "." and ".." are names: the first match of a folder's pattern.
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof(windows));
+    for (const char *tail : { "\\*", "\\*.*" }) {
+        std::string info = AskText(&bridge, KXR_FILE_INFO, std::string(windows) + tail);
+        EXPECT_NE("<0>", info) << windows << tail;
+    }
+}
+
+// A short name that two entries share can open one while a search reports
+// the other: request 2 gives an expansion only when it opens what the
+// argument opens, and the launcher hands on a short form only then.
+TEST_P(Names, SharedShortNamesExpandOnlyToWhatTheyOpen)
+{
+    for (const char *folder : { "mixed", "img" }) {
+        std::string dir = Corpus + "\\" + folder;
+        std::map<std::string, int> uses;
+        std::vector<CorpusEntry> all = EntriesOf(dir);
+        for (const CorpusEntry &e : all)
+            if (!e.shortName.empty()) {
+                std::string key = e.shortName;
+                CharUpperA(&key[0]);
+                uses[key]++;
+            }
+        int checked = 0;
+        for (const CorpusEntry &e : all) {
+            std::string key = e.shortName;
+            if (key.empty() || e.directory)
+                continue;
+            CharUpperA(&key[0]);
+            if (uses[key] < 2 || checked++ >= 60)
+                continue;
+            std::string path = dir + "\\" + e.shortName, opened = Opens(path);
+            std::string longForm = AskText(&bridge, KXR_LONG_PATH, path);
+            EXPECT_EQ(opened, Opens(longForm)) << "request 2 of " << path << ": " << longForm;
+        }
+        EXPECT_GT(checked, 0) << folder << " has no shared short name here";
+    }
+}
+
+// The launcher is korvex.exe's own start: it runs once, not in both ways.
+TEST(NamesLauncher, HandsOnAShortFormOnlyWhenItOpensTheSameFile)
+{
+    const char *c = getenv("KORVEX_CORPUS");
+    if (c == NULL || !FileExists(std::string(c) + "\\index.txt"))
+        GTEST_SKIP() << "no corpus: KORVEX_CORPUS names none (the CTest run makes it)";
+    Corpus = c;
+    std::string out = MakeTempTree("kxlaunchnames") , probe = TestBinPath("argprobe.exe");
+    std::string record = out + "\\probe.txt";
+    SetEnvironmentVariableA("KORVEX_PROBE_OUT", record.c_str());
+    std::vector<CorpusEntry> all = EntriesOf(Corpus + "\\img");
+    std::map<std::string, int> uses;
+    for (const CorpusEntry &e : all) {
+        std::string key = e.shortName;
+        CharUpperA(&key[0]);
+        uses[key]++;
+    }
+    int checked = 0;
+    for (const CorpusEntry &e : all) {
+        std::string key = e.shortName;
+        CharUpperA(&key[0]);
+        if (uses[key] < 2 || checked >= 4)
+            continue;
+        checked++;
+        std::string path = Corpus + "\\img\\" + e.ansi;
+        DeleteFileA(record.c_str());
+        HANDLE p = StartProgramAs(BinPath("korvex.exe"), "korvex /s=\"" + probe + "\" \"" + path + "\"",
+                                  SW_HIDE);
+        ASSERT_TRUE(p != NULL);
+        EXPECT_EQ(0, WaitProgram(p, 10000));
+        DWORD start = GetTickCount();
+        while (!FileExists(record) && GetTickCount() - start < Slow(30000))
+            Sleep(50);
+        FILE *f = fopen(record.c_str(), "rb");
+        ASSERT_TRUE(f != NULL) << "the probe did not start for " << path;
+        char line[1024];
+        size_t n = fread(line, 1, sizeof(line) - 1, f);
+        fclose(f);
+        line[n] = '\0';
+        // The probe's own name is quoted; what follows is the handed-on path.
+        const char *handed = strstr(line, "\" ");
+        ASSERT_TRUE(handed != NULL) << line;
+        EXPECT_EQ(MarkerOfSize(e.sizeLow), Opens(handed + 2)) << e.ansi << " was handed on as " << handed + 2;
+    }
+    EXPECT_GT(checked, 0);
+    SetEnvironmentVariableA("KORVEX_PROBE_OUT", NULL);
+    RemoveTree(out);
+}
+
+// A folder whose name fills 254 characters, beside one of 253 that its name
+// begins with: a search hands each out whole in its brackets or by its short
+// name, never cut into the other's.
+TEST_P(Names, SearchesGiveLongFolderNamesWholeOrShort)
+{
+    std::string dir = Corpus + "\\long";
+    ASSERT_EQ(2u, EntriesOf(dir).size()) << "two long folders in " << dir;
+    std::set<std::string> inside;
+    std::string name = AskText(&bridge, KXR_FIND_FIRST, dir + "\\*", 0x37);
+    for (int guard = 0; name != "<0>" && guard < 10; guard++) {
+        if (name != "[.]" && name != "[..]") {
+            ASSERT_EQ('[', name.front()) << name;
+            ASSERT_EQ(']', name.back()) << "cut: " << name;
+            // Each folder holds one file that tells which folder it is.
+            // (Wide: the path passes MAX_PATH.)
+            WIN32_FIND_DATAW d;
+            std::string folder = dir + "\\" + name.substr(1, name.size() - 2);
+            HANDLE h = FindFirstFileW(Wide(folder + "\\in*.txt").c_str(), &d);
+            ASSERT_NE(INVALID_HANDLE_VALUE, h) << name << " opens no folder of ours";
+            FindClose(h);
+            char found[MAX_PATH];
+            WideCharToMultiByte(CP_ACP, 0, d.cFileName, -1, found, sizeof(found), NULL, NULL);
+            EXPECT_TRUE(inside.insert(found).second) << name << " names a folder again";
+        }
+        name = ResultText(KorvexRequest(&bridge.link, KXR_FIND_NEXT, 0, 0x37));
+    }
+    KorvexRequest(&bridge.link, KXR_FIND_END, 0, 0);
+    EXPECT_EQ(std::set<std::string>({ "in253.txt", "in254.txt" }), inside);
+}
+
+// Folders and files whose names end a character in 0x5C in code page 932
+// ("表", "ソ"): every name handed out opens its own file, in whatever code
+// page this runs.
+TEST_P(Names, PathsThroughNamesEndingInA5CByte)
+{
+    std::string dir = Corpus + "\\dbcs";
+    LRESULT r;
+    std::vector<std::string> top = Fill("0" + dir, &r);
+    EXPECT_EQ(0, r);
+    EXPECT_EQ(4u, top.size()) << "two folders and two files, each with a name of its own";
+    int files = 0;
+    for (const std::string &line : top) {
+        std::vector<std::string> lines;
+        std::string folder = dir;
+        if (line[0] == '1') {
+            folder = dir + "\\" + line.substr(27);
+            lines = Fill("0" + folder, &r);
+            EXPECT_EQ(1u, lines.size()) << "one file in " << folder;
+        } else {
+            lines.push_back(line);
+        }
+        for (const std::string &l : lines) {
+            std::string path = folder + "\\" + l.substr(27);
+            std::string want = MarkerOfSize(strtoul(l.substr(3, 8).c_str(), NULL, 16));
+            files++;
+            EXPECT_EQ(want, Opens(path)) << "the listed name " << path;
+            EXPECT_EQ(want, Opens(AskText(&bridge, KXR_LONG_PATH, path))) << "request 2 of " << path;
+            EXPECT_EQ(want, Opens(AskText(&bridge, KXR_SHORT_PATH, path))) << "request 3 of " << path;
+            std::string shortFolder = ShortPath(folder);
+            if (!shortFolder.empty()) {
+                std::string mixed = shortFolder + "\\" + l.substr(27);
+                EXPECT_EQ(want, Opens(AskText(&bridge, KXR_LONG_PATH, mixed)))
+                    << "request 2 of " << mixed;
+            }
+            std::string info = AskText(&bridge, KXR_FILE_INFO, path);
+            DWORD size = 0;
+            std::string name;
+            ASSERT_TRUE(InfoFields(info, &size, &name)) << "request 17 of " << path << ": " << info;
+            if (!name.empty()) {
+                EXPECT_EQ(want, Opens(folder + "\\" + name)) << "request 17 of " << path << ": " << info;
+            }
+            // The same path written with forward slashes.
+            std::string forward = path;
+            for (size_t i = 0; i < forward.size(); i++) {
+                if (IsDBCSLeadByte((BYTE)forward[i])) {
+                    i++;
+                    continue;
+                }
+                if (forward[i] == '\\')
+                    forward[i] = '/';
+            }
+            EXPECT_EQ(want, Opens(AskText(&bridge, KXR_LONG_PATH, forward))) << "request 2 of " << forward;
+            EXPECT_EQ(want, Opens(AskText(&bridge, KXR_SHORT_PATH, forward))) << "request 3 of " << forward;
+        }
+    }
+    EXPECT_EQ(4, files);
+}
+
+// The CTest run names the code page it means this run to have: a locale
+// that did not take would quietly test code page 1252 again.
+TEST(CodePage, IsTheOneThisRunIsFor)
+{
+    const char *want = getenv("KORVEX_CODE_PAGE");
+    if (want == NULL)
+        GTEST_SKIP() << "no code page named for this run";
+    EXPECT_EQ((UINT)atoi(want), GetACP());
 }

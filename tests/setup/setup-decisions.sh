@@ -66,7 +66,7 @@ echo "sleep $*" >> "$STATE/calls"
 EOF
 chmod +x "$work/bin/"*
 
-all="g++-mingw-w64-i686 wine wine32:i386 xvfb xauth cmake make googletest nasm"
+all="g++-mingw-w64-i686 wine wine32:i386 xvfb xauth cmake make googletest nasm locales"
 vm="qemu-system-x86 busybox-static cpio"
 
 # scenario NAME RUNS32 BAD_UPDATES INSTALL_PLAIN INSTALL_RELEASE INSTALLED...

@@ -393,3 +393,41 @@ std::vector<std::string> FillList(Bridge *bridge, HWND list, const std::string &
     }
     return lines;
 }
+
+static DWORD WINAPI HungThread(void *parameter)
+{
+    HungWindow *hung = (HungWindow *)parameter;
+    MSG msg;
+
+    hung->window = CreateWindowExA(0, hung->cls, "hung", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                                   NULL, NULL, GetModuleHandleA(NULL), NULL);
+    // Whatever is queued now goes; from here on the thread answers nothing.
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+    SetEvent(hung->made);
+    WaitForSingleObject(hung->release, INFINITE);
+    DestroyWindow(hung->window);
+    return 0;
+}
+
+bool StartHungWindow(HungWindow *hung, const char *cls)
+{
+    hung->cls = cls;
+    hung->window = NULL;
+    hung->release = CreateEventA(NULL, TRUE, FALSE, NULL);
+    hung->made = CreateEventA(NULL, TRUE, FALSE, NULL);
+    hung->thread = CreateThread(NULL, 0, HungThread, hung, 0, NULL);
+    return hung->thread != NULL && WaitForSingleObject(hung->made, Slow(5000)) == WAIT_OBJECT_0
+           && hung->window != NULL;
+}
+
+void EndHungWindow(HungWindow *hung)
+{
+    SetEvent(hung->release);
+    if (hung->thread != NULL && WaitForSingleObject(hung->thread, Slow(10000)) != WAIT_OBJECT_0)
+        TerminateThread(hung->thread, 1);
+    CloseHandle(hung->thread);
+    CloseHandle(hung->release);
+    CloseHandle(hung->made);
+    hung->thread = NULL;
+}

@@ -35,6 +35,16 @@ std::vector<Seen> RecordedOf(HWND window, UINT message);
 // Pumps until a message number arrives at window (posted or sent), up to ms.
 bool WaitRecorded(HWND window, UINT message, DWORD ms, Seen *out);
 
+// A window of another thread that stops answering: its thread makes it and
+// then waits without pumping, as a hung program's does, until EndHungWindow.
+struct HungWindow {
+    HWND window;
+    HANDLE thread, release, made;
+    const char *cls;
+};
+bool StartHungWindow(HungWindow *hung, const char *cls);
+void EndHungWindow(HungWindow *hung);
+
 // The folder of the running test program, and paths of programs of the build.
 std::string TestDir();
 std::string BinPath(const char *program);   // build\bin\program
