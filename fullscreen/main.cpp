@@ -6,7 +6,7 @@
 #include "../res/resource.h"
 #include <string.h>
 
-FULLSCREENSTATE FullScreenState = { NULL, NULL, NULL, NULL, NULL, NULL, NULL, 0, 0, 0, 0, 0, 1, 0, 0, 0 };
+FULLSCREENSTATE FullScreenState = { NULL, NULL, NULL, NULL, NULL, NULL, NULL, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, {} };
 
 int HostThere(void)
 {
@@ -117,12 +117,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR startupArgument
     if (!SetUpFullScreen(instance)) {
         if (TRACING())
             Trace("full-screen mode refused");
+        // The exit code says it too: a host or korvex-check can tell.
         if (FullScreenState.ownerWindow == NULL)
-            return 0;
+            return QIV_EXIT_NO_MODE;
         ReleaseDirectDraw();
         MessageBoxA(FullScreenState.ownerWindow, "DirectDraw Init Failed", "QivDirectDraw", MB_OK);
         DestroyWindow(FullScreenState.ownerWindow);
-        return 0;
+        return QIV_EXIT_NO_MODE;
     }
 
     window = CreateWindowExA(0, FullScreenClass, "DDraw", WS_POPUP, 0, 0, QIV_WIDTH,
@@ -146,15 +147,21 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR startupArgument
 
     // A host that is killed sends nothing: look for it now and then, and leave.
     SetTimer(window, QIV_TIMER_HOST, 1000, NULL);
+    SetTimer(window, QIV_TIMER_FIRST_WAIT, 50, NULL);
     accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCEL));
     msg.wParam = 0;
     for (;;) {
         // A Win16 host that started us with WinExec waits until we first wait
-        // for input; a relay sent before then would wait on it in turn.
-        if (!FullScreenState.loopIdle && !PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE))
-            FullScreenState.loopIdle = 1;
+        // for input; a relay sent before then would wait on it in turn.  So
+        // input waits until we have waited once (the host timer ends that
+        // wait soon), and then goes in its order.
+        int empty = !FullScreenState.loopIdle && !PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE);
         if (GetMessageA(&msg, NULL, 0, 0) <= 0)
             break;
+        if (empty) {
+            FullScreenState.loopIdle = 1;
+            RelayDeferredInput();
+        }
         // A system key posted back as a plain key had its character made
         // already (WM_SYSCHAR): translated again it would come twice.  Posted
         // messages come before new input, so the next plain key after such a

@@ -8,6 +8,8 @@
 #include "../include/korvex.h"
 #include "../shared/trace.h"
 
+enum { QIV_DEFERRED_MAX = 32 };
+
 struct FULLSCREENSTATE {
     IDirectDraw        *directDraw;
     IDirectDrawSurface *primary;
@@ -25,13 +27,19 @@ struct FULLSCREENSTATE {
     DWORD               hostThread;     // the host window's thread, at start
     int                 loopIdle;       // our loop has waited for input once
     int                 reposted;       // system keys posted back as plain keys
+    int                 deferredCount;  // input that came before the loop waited
+    struct { UINT message; WPARAM wParam; LPARAM lParam; } deferred[QIV_DEFERRED_MAX];
 };
 
 // A relay gives up on a host whose thread hangs, and after this long anyway.
-enum { QIV_RELAY_BOUND_MS = 2000, QIV_TIMER_HOST = 1 };
+// The first wait for input is ended soon by a timer of its own, so input
+// that came before it reaches the host with little delay.
+enum { QIV_RELAY_BOUND_MS = 2000, QIV_TIMER_HOST = 1, QIV_TIMER_FIRST_WAIT = 2 };
 
 // Whether the host window is still the one we were started for.
 int HostThere(void);
+// Relays the input that came before the loop first waited, in its order.
+void RelayDeferredInput(void);
 
 extern FULLSCREENSTATE FullScreenState;
 

@@ -4,16 +4,26 @@
 #include "qivddraw.h"
 #include "fs_rules.h"
 
-// A host that does not answer (its thread hangs, or it has not yet let a
-// WinExec return) answers as a window that is gone: 0.
+// A host that does not answer (its thread hangs) answers as a window that is
+// gone: 0.  Before our loop has waited once, input is kept for later and the
+// cursor question gets the default answer.
 static LRESULT SendToHost(UINT message, WPARAM wParam, LPARAM lParam)
 {
     DWORD_PTR result = 0;
     LRESULT answer = 0;
 
-    if (FullScreenState.loopIdle
-        && SendMessageTimeoutA(FullScreenState.hostWindow, message, LOWORD(wParam), lParam,
-                               SMTO_NORMAL | SMTO_ABORTIFHUNG, QIV_RELAY_BOUND_MS, &result))
+    if (!FullScreenState.loopIdle) {
+        int n = FullScreenState.deferredCount;
+        if (message != WM_SETCURSOR && n < QIV_DEFERRED_MAX) {
+            FullScreenState.deferred[n].message = message;
+            FullScreenState.deferred[n].wParam = wParam;
+            FullScreenState.deferred[n].lParam = lParam;
+            FullScreenState.deferredCount = n + 1;
+        }
+        return 0;
+    }
+    if (SendMessageTimeoutA(FullScreenState.hostWindow, message, LOWORD(wParam), lParam,
+                            SMTO_NORMAL | SMTO_ABORTIFHUNG, QIV_RELAY_BOUND_MS, &result))
         answer = (LRESULT)result;
 
     if (TRACING()) {
@@ -22,6 +32,14 @@ static LRESULT SendToHost(UINT message, WPARAM wParam, LPARAM lParam)
               (unsigned long)lParam, (long)answer);
     }
     return answer;
+}
+
+void RelayDeferredInput(void)
+{
+    for (int i = 0; i < FullScreenState.deferredCount; i++)
+        SendToHost(FullScreenState.deferred[i].message, FullScreenState.deferred[i].wParam,
+                   FullScreenState.deferred[i].lParam);
+    FullScreenState.deferredCount = 0;
 }
 
 static void PaintBackground(HWND window)
@@ -66,6 +84,8 @@ LRESULT CALLBACK FullScreenWndProc(HWND window, UINT message, WPARAM wParam, LPA
         return 0;
 
     case WM_TIMER:
+        if (wParam == QIV_TIMER_FIRST_WAIT)
+            KillTimer(window, QIV_TIMER_FIRST_WAIT);
         if (wParam == QIV_TIMER_HOST && !HostThere()) {
             if (TRACING())
                 Trace("the host has gone: leaving full-screen mode");

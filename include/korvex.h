@@ -106,5 +106,6 @@
 #define QIV_SYSKEY_DEFAULT    5402u /* system-key mode: Alt keys get default handling */
 #define QIV_CMD_LEAVE         123u  /* accelerator command that ends full-screen mode */
 #define QIV_WIDTH             640u
+#define QIV_EXIT_NO_MODE      3u    /* exit code: the display refused full-screen mode */
 
 #endif

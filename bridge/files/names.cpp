@@ -76,21 +76,33 @@ static BOOL FromWide(const WIN32_FIND_DATAW *wide, WIN32_FIND_DATAA *entry)
     return Narrow(wide->cFileName, entry->cFileName, sizeof(entry->cFileName));
 }
 
-static BOOL SameFileAnsi(const char *folder, int folderLength, const char *one, const char *other);
-
 // Whether an entry of the ANSI search is named exactly: no "?" for a character
-// the code page lacks, and no look-alike ("Erdo" for "Erdő"), which opens
-// another file or none where its short name (unique on Windows 9x) opens it.
-// Without a pattern only the "?" is looked at (counting names needs no more).
+// the code page lacks, and no look-alike ("Erdo" for "Erdő"), which a search
+// by that name answers with another entry or none: its short name (unique on
+// Windows 9x) tells.  Without a pattern only the "?" is looked at (counting
+// names needs no more).
 static BOOL AnsiExact(const char *pattern, const WIN32_FIND_DATAA *entry)
 {
+    char path[MAX_PATH];
+    WIN32_FIND_DATAA found;
+    HANDLE search;
+    int folder;
+
     if (strchr(entry->cFileName, '?') != NULL)
         return FALSE;
     if (pattern == NULL || entry->cAlternateFileName[0] == '\0'
         || strcmp(entry->cFileName, ".") == 0 || strcmp(entry->cFileName, "..") == 0)
         return TRUE;
-    return SameFileAnsi(pattern, FolderLength(pattern), entry->cFileName,
-                        entry->cAlternateFileName);
+    folder = FolderLength(pattern);
+    if (folder + lstrlenA(entry->cFileName) >= MAX_PATH)
+        return FALSE;
+    memcpy(path, pattern, folder);
+    lstrcpyA(path + folder, entry->cFileName);
+    search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return FALSE;
+    FindClose(search);
+    return SameName(found.cAlternateFileName, entry->cAlternateFileName);
 }
 
 HANDLE FindFirstEntry(const char *pattern, WIN32_FIND_DATAA *entry, BOOL *exact)
@@ -199,20 +211,6 @@ static BOOL Identity(const char *path, BY_HANDLE_FILE_INFORMATION *info)
     ok = GetFileInformationByHandle(file, info);
     CloseHandle(file);
     return ok;
-}
-
-// Whether two names of one folder open the same entry.
-static BOOL SameFileAnsi(const char *folder, int folderLength, const char *one, const char *other)
-{
-    char a[MAX_PATH], b[MAX_PATH];
-
-    if (folderLength + lstrlenA(one) >= MAX_PATH || folderLength + lstrlenA(other) >= MAX_PATH)
-        return FALSE;
-    memcpy(a, folder, folderLength);
-    lstrcpyA(a + folderLength, one);
-    memcpy(b, folder, folderLength);
-    lstrcpyA(b + folderLength, other);
-    return SameFile(a, b);
 }
 
 BOOL SameFile(const char *one, const char *other)

@@ -205,18 +205,47 @@ TEST(JoystickRelay, ScaledPositionsGoToTheTarget)
 
 // ---- tray icon -------------------------------------------------------------------------
 
+static bool IconUp(HWND request)
+{
+    NOTIFYICONDATAA n = {};
+    n.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    n.hWnd = IsWindow(request) ? GetAncestor(request, GA_ROOT) : request;
+    n.uID = 1;
+    return Shell_NotifyIconA(NIM_MODIFY, &n) != FALSE;
+}
+
+// Without a notification area the tray tests have nothing to observe: a
+// skip that says why, except in CI, where Xvfb always has one and a skip
+// would hide a broken set-up.
+#define NEED_TRAY()                                                                        \
+    do {                                                                                   \
+        if (!TrayAvailable()) {                                                            \
+            if (getenv("CI") != NULL)                                                      \
+                FAIL() << "no notification area, though CI runs under Xvfb with one";       \
+            GTEST_SKIP() << "no notification area on this display";                        \
+        }                                                                                  \
+    } while (0)
+
+static bool TrayAvailable()
+{
+    HWND probeOwner = CreateWindowA("STATIC", "", 0, 0, 0, 1, 1, NULL, NULL, NULL, NULL);
+    NOTIFYICONDATAA probe = {};
+    probe.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    probe.hWnd = probeOwner;
+    probe.uID = 7;
+    bool up = Shell_NotifyIconA(NIM_ADD, &probe) != FALSE;
+    Shell_NotifyIconA(NIM_DELETE, &probe);
+    DestroyWindow(probeOwner);
+    return up;
+}
+
+
 TEST_F(Desktop, TrayTradesTheWindowForAnIcon)
 {
     HWND target = CreateRecordingWindow("tray target");
     ShowWindow(target, SW_SHOW);
     HWND request = bridge.link.request;
-    NOTIFYICONDATAA probe = {};
-    probe.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    probe.hWnd = target;
-    probe.uID = 7;
-    if (!Shell_NotifyIconA(NIM_ADD, &probe))
-        GTEST_SKIP() << "no notification area on this display";
-    Shell_NotifyIconA(NIM_DELETE, &probe);
+    NEED_TRAY();
 
     EXPECT_EQ(0, Ask(&bridge, KXR_TRAY_ICON, "korvex tray test", Word(target)));
     EXPECT_FALSE(IsWindowVisible(target)) << "hidden";
@@ -247,6 +276,9 @@ TEST_F(Desktop, TrayMenuOpensAndCanBeDismissed)
 {
     HWND target = CreateRecordingWindow("menu target");
     ShowWindow(target, SW_SHOW);
+    // korvex knows the target: a choice in the menu would reach it.
+    NEED_TRAY();
+    EXPECT_EQ(0, Ask(&bridge, KXR_TRAY_ICON, "menu test", Word(target)));
     ClearRecorded();
     PostMessageA(bridge.link.request, KX_WM_TRAYNOTIFY, 1, WM_RBUTTONUP);
     HWND menu = NULL;
@@ -264,7 +296,10 @@ TEST_F(Desktop, TrayMenuOpensAndCanBeDismissed)
     // The bridge answers again once the menu is gone.
     EXPECT_EQ(1, KorvexRequest(&bridge.link, KXR_IS_NT, 0, 0));
     EXPECT_FALSE(bridge.link.timedOut);
+    KorvexPump(200);
     EXPECT_TRUE(RecordedOf(target, WM_CLOSE).empty()) << "dismissed without a choice";
+    EXPECT_FALSE(IsWindowVisible(target)) << "nor was Open chosen";
+    KorvexRequest(&bridge.link, KXR_TRAY_ICON, 0, 0);
     DestroyWindow(target);
 }
 
@@ -286,17 +321,31 @@ TEST(TrayIcon, TipIsCutTo63)
     DestroyWindow(window);
 }
 
+// A shell of the test's own: it takes icons or refuses them, as told.
+static BOOL ShellTakes;
+static BOOL WINAPI FakeNotifyIcon(DWORD, NOTIFYICONDATAA *)
+{
+    return ShellTakes;
+}
+
 // The mark that an icon is registered, as add, "Open", "Exit" and removal
-// leave it (the platform tells another process nothing about our icons).
+// leave it, with a shell that takes the icon and one that refuses it.
 TEST(TrayIcon, MarkFollowsAddOpenAndRemove)
 {
     HWND window = CreateRecordingWindow("mark owner"), target = CreateRecordingWindow("mark target");
     BRIDGESTATE saved = BridgeState;
+    OnDemandProc shell = OnDemand(OD_SHELLNOTIFYICON);
+    SetOnDemand(OD_SHELLNOTIFYICON, (OnDemandProc)FakeNotifyIcon);
     BridgeState.requestWindow = window;
     ShowWindow(target, SW_SHOW);
 
+    ShellTakes = FALSE;
     RequestTrayIcon(MAKELPARAM(0, Word(target)));
-    EXPECT_EQ(window, BridgeState.trayIcon.hWnd) << "set even if the platform refused";
+    EXPECT_TRUE(BridgeState.trayIcon.hWnd == NULL) << "a refused icon is not marked as up";
+    ShowWindow(target, SW_SHOW);
+    ShellTakes = TRUE;
+    RequestTrayIcon(MAKELPARAM(0, Word(target)));
+    EXPECT_EQ(window, BridgeState.trayIcon.hWnd) << "a taken icon is marked";
     EXPECT_EQ((HWND)(UINT_PTR)Word(target), BridgeState.targetWindow) << "widened from 16 bits";
     EXPECT_EQ('\0', BridgeState.trayIcon.szTip[0]) << "atom 0: empty tip";
     TrayCommand(KX_CMD_EXIT);
@@ -317,6 +366,7 @@ TEST(TrayIcon, MarkFollowsAddOpenAndRemove)
     EXPECT_TRUE(BridgeState.trayIcon.hWnd == NULL) << "request 6 removes it";
     KorvexPump(50);
     std::vector<Seen> closes = RecordedOf(window, WM_CLOSE);
+    SetOnDemand(OD_SHELLNOTIFYICON, shell);
     ASSERT_EQ(1u, closes.size()) << "and closes the request window";
     EXPECT_TRUE(closes[0].posted);
     BridgeState = saved;
@@ -633,35 +683,12 @@ TEST(OnDemand, MissingLibraryAnswersAsAFailedCall)
 // Whether the shell shows korvex's icon: a modify that changes nothing
 // succeeds only while the icon is there.  The shell knows the window by its
 // full handle, not by the 16 bits a host has of it.
-static bool IconUp(HWND request)
-{
-    NOTIFYICONDATAA n = {};
-    n.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    n.hWnd = IsWindow(request) ? GetAncestor(request, GA_ROOT) : request;
-    n.uID = 1;
-    return Shell_NotifyIconA(NIM_MODIFY, &n) != FALSE;
-}
-
-static bool TrayAvailable()
-{
-    HWND probeOwner = CreateWindowA("STATIC", "", 0, 0, 0, 1, 1, NULL, NULL, NULL, NULL);
-    NOTIFYICONDATAA probe = {};
-    probe.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    probe.hWnd = probeOwner;
-    probe.uID = 7;
-    bool up = Shell_NotifyIconA(NIM_ADD, &probe) != FALSE;
-    Shell_NotifyIconA(NIM_DELETE, &probe);
-    DestroyWindow(probeOwner);
-    return up;
-}
-
 // "Open" is served while the host's next request 25 arrives, so the two nest
 // inside each other's tray calls; whatever the order, 25 (0, 0) and request 6
 // leave no icon, and an add after "Open" leaves one up.
 TEST_F(Desktop, TrayRecordAndShellAgreeInAnyOrder)
 {
-    if (!TrayAvailable())
-        GTEST_SKIP() << "no notification area on this display";
+    NEED_TRAY();
     HWND request = GetAncestor(bridge.link.request, GA_ROOT);
     HWND target = CreateRecordingWindow("nesting target");
     ShowWindow(target, SW_SHOW);
@@ -718,8 +745,7 @@ static LRESULT CALLBACK NestingTargetProc(HWND window, UINT message, WPARAM wPar
 
 TEST_F(Desktop, ARequestServedInsideOpenStands)
 {
-    if (!TrayAvailable())
-        GTEST_SKIP() << "no notification area on this display";
+    NEED_TRAY();
     WNDCLASSA wc = {};
     wc.lpfnWndProc = NestingTargetProc;
     wc.hInstance = GetModuleHandleA(NULL);
@@ -751,8 +777,7 @@ TEST_F(Desktop, ARequestServedInsideOpenStands)
 // which is destroyed, and the shell still shows one.
 TEST(TrayIcon, AnAddWhileUpReplacesTheIcon)
 {
-    if (!TrayAvailable())
-        GTEST_SKIP() << "no notification area on this display";
+    NEED_TRAY();
     HWND window = CreateRecordingWindow("replace owner"), target = CreateRecordingWindow("replace target");
     BRIDGESTATE saved = BridgeState;
     BridgeState.requestWindow = window;
@@ -806,8 +831,7 @@ static DWORD WINAPI RunLostHost(void *parameter)
 
 TEST(HostLifetime, KorvexEndsWhenItsHostHasGone)
 {
-    if (!TrayAvailable())
-        GTEST_SKIP() << "no notification area on this display";
+    NEED_TRAY();
     HWND target = CreateRecordingWindow("lost host's target");
     LostHost h = {};
     h.started = CreateEventA(NULL, TRUE, FALSE, NULL);
@@ -1039,4 +1063,75 @@ TEST_F(Desktop, AHungWindowInAnyWordNeverHoldsKorvex)
     EndHungWindow(&owner);
     if (TrayAvailable())
         KorvexRequest(&bridge.link, KXR_TRAY_ICON, 0, 0);
+}
+
+// A Win16 host passes its window's low word and then ends; another program's
+// new window can land on the freed slot.  That stranger is not the host:
+// korvex ends, and posts its closing notice to nobody.
+struct SlotThread {
+    HWND window;
+    HANDLE made, release;
+    const char *title;
+};
+
+static DWORD WINAPI HoldWindow(void *parameter)
+{
+    SlotThread *t = (SlotThread *)parameter;
+    t->window = CreateRecordingWindow(t->title);
+    SetEvent(t->made);
+    while (MsgWaitForMultipleObjects(1, &t->release, FALSE, Slow(60000), QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+        KorvexPump(0);
+    DestroyWindow(t->window);
+    return 0;
+}
+
+TEST(HostLifetime, AStrangerOnTheHostsSlotIsNoHost)
+{
+    SlotThread host = { NULL, CreateEventA(NULL, TRUE, FALSE, NULL), CreateEventA(NULL, TRUE, FALSE, NULL),
+                        "slot host" };
+    HANDLE hostThread = CreateThread(NULL, 0, HoldWindow, &host, 0, NULL);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(host.made, Slow(10000)));
+    char command[MAX_PATH + 32];
+    snprintf(command, sizeof(command), "\"%s\" %u", BinPath("korvex.exe").c_str(), Word(host.window));
+    HANDLE korvex = StartProgram(command, SW_HIDE);
+    ASSERT_TRUE(korvex != NULL);
+    KorvexPump(Slow(1500));   // korvex is up and has looked at its host
+    WORD slot = Word(host.window);
+    SetEvent(host.release);   // the host ends: its window goes with its thread
+    WaitForSingleObject(hostThread, Slow(10000));
+    CloseHandle(hostThread);
+
+    // The next new windows, of another thread, until one lands on the slot.
+    SlotThread strangers[8];
+    HANDLE threads[8];
+    int n = 0, onSlot = -1;
+    for (; n < 8 && onSlot < 0; n++) {
+        strangers[n] = { NULL, CreateEventA(NULL, TRUE, FALSE, NULL), CreateEventA(NULL, TRUE, FALSE, NULL),
+                         "stranger" };
+        threads[n] = CreateThread(NULL, 0, HoldWindow, &strangers[n], 0, NULL);
+        WaitForSingleObject(strangers[n].made, Slow(10000));
+        if (Word(strangers[n].window) == slot)
+            onSlot = n;
+    }
+    if (onSlot >= 0) {
+        ClearRecorded();
+        EXPECT_EQ(0, WaitProgram(korvex, 10000)) << "korvex took the stranger for its host";
+        KorvexPump(200);
+        EXPECT_TRUE(RecordedOf(strangers[onSlot].window, WM_USER).empty())
+            << "the closing notice went to the stranger";
+    } else {
+        TerminateProcess(korvex, 1);
+        CloseHandle(korvex);
+    }
+    for (int i = 0; i < n; i++) {
+        SetEvent(strangers[i].release);
+        WaitForSingleObject(threads[i], Slow(10000));
+        CloseHandle(threads[i]);
+        CloseHandle(strangers[i].made);
+        CloseHandle(strangers[i].release);
+    }
+    CloseHandle(host.made);
+    CloseHandle(host.release);
+    if (onSlot < 0)
+        GTEST_SKIP() << "no new window landed on the freed slot here";
 }

@@ -700,19 +700,6 @@ static std::string DrivesMissing()
     return "";
 }
 
-static std::string Content(const std::string &path)
-{
-    FILE *f = fopen(path.c_str(), "rb");
-    if (f == NULL)
-        return "<nothing>";
-    std::string text;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof(buffer), f)) > 0)
-        text.append(buffer, n);
-    fclose(f);
-    return text;
-}
 
 // A move that did not happen never answers 1, and leaves nothing behind: the
 // platform answers a move onto a full drive with failure but a truncated
@@ -732,13 +719,13 @@ TEST_F(Files, AMoveThatFailsLeavesNoPartialFile)
     ATOM a = KorvexAtom(big.c_str()), b = KorvexAtom("F:\\big.bin");
     EXPECT_EQ(0, KorvexRequest(&bridge.link, KXR_MOVE_FILE, a, b)) << "onto a full drive";
     EXPECT_FALSE(FileExists("F:\\big.bin")) << "a partial destination stayed";
-    EXPECT_TRUE(Content(big) == data) << "the source is not whole";
+    EXPECT_TRUE(FileText(big) == data) << "the source is not whole";
 
     std::string copy = tree + "\\moved off ro.txt";
     a = KorvexAtom("R:\\move-me.txt");
     b = KorvexAtom(copy.c_str());
     EXPECT_EQ(0, KorvexRequest(&bridge.link, KXR_MOVE_FILE, a, b)) << "off a read-only drive";
-    EXPECT_EQ("move-marker", Content("R:\\move-me.txt"));
+    EXPECT_EQ("move-marker", FileText("R:\\move-me.txt"));
     EXPECT_FALSE(FileExists(copy)) << "the copy stayed";
     DeleteFileA(copy.c_str());
     DeleteFileA(big.c_str());
@@ -750,5 +737,5 @@ TEST_F(Files, ADeleteThatDidNotHappenAnswers0)
     if (!why.empty())
         GTEST_SKIP() << why;
     EXPECT_EQ(0, Number(KXR_DELETE_FILE, "R:\\keep.txt")) << "on a read-only drive";
-    EXPECT_EQ("keep-marker", Content("R:\\keep.txt"));
+    EXPECT_EQ("keep-marker", FileText("R:\\keep.txt"));
 }

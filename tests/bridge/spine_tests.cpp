@@ -534,8 +534,23 @@ TEST(Trace, AKnownSessionGivesItsLines)
     EXPECT_TRUE(listed) << AllLines(lines);
     EXPECT_TRUE(HasLine(lines, "request 6 KXR_QUIT lo 0 hi 0 = 0")) << AllLines(lines);
     EXPECT_TRUE(HasLine(lines, "notice closing posted")) << AllLines(lines);
-    for (const std::string &l : lines)
-        EXPECT_EQ(std::string::npos, l.find_first_of("\r\n")) << "one line each";
+    // One line each, read as the bytes stand: every line break is a line's
+    // end, and every line begins with its time.
+    {
+        std::string bytes = FileText(path);
+        ASSERT_NE("<nothing>", bytes);
+        size_t breaks = 0;
+        for (size_t i = 0; i < bytes.size(); i++)
+            if (bytes[i] == '\n') {
+                EXPECT_TRUE(i > 0 && bytes[i - 1] == '\r') << "a bare line feed at " << i;
+                breaks++;
+                if (i + 1 < bytes.size()) {
+                    EXPECT_TRUE(i + 3 < bytes.size() && bytes[i + 3] == ':')
+                        << "a line that is no trace line: " << bytes.substr(i + 1, 40);
+                }
+            }
+        EXPECT_EQ(lines.size(), breaks) << "a line break inside a line";
+    }
 
     // Off, and an empty setting: no file at all, also not in the current folder.
     DeleteFileA(path.c_str());
@@ -645,14 +660,8 @@ TEST(Trace, TwoProgramsShareOneFileLineForLine)
     EndBridge(&a);
     EndBridge(&b);
 
-    FILE *f = fopen(path.c_str(), "rb");
-    ASSERT_TRUE(f != NULL);
-    std::string all;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof(buffer), f)) > 0)
-        all.append(buffer, n);
-    fclose(f);
+    std::string all = FileText(path);
+    ASSERT_NE("<nothing>", all);
     int ofA = 0, ofB = 0, lines = 0;
     for (size_t start = 0; start < all.size();) {
         size_t end = all.find("\r\n", start);

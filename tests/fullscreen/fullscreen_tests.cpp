@@ -332,7 +332,7 @@ TEST(FullScreenRefusal, ModeTheDisplayCannotShow)
         ASSERT_TRUE(box != NULL) << "no failure box";
         EXPECT_EQ("DirectDraw Init Failed", ControlText(GetDlgItem(box, 0xFFFF)));
         PostMessageA(box, WM_COMMAND, IDOK, 0);
-        EXPECT_EQ(0, WaitProgram(process, 10000));
+        EXPECT_EQ((int)QIV_EXIT_NO_MODE, WaitProgram(process, 10000)) << "the exit code says it";
         KorvexPump(100);
         EXPECT_TRUE(RecordedOf(host, FullScreenMessage()).empty()) << "nothing posted";
         EXPECT_TRUE(RecordedOf(host, QIV_WM_STARTED).empty());

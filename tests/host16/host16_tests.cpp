@@ -591,4 +591,29 @@ TEST_F(Host16, NamesOpenTheirOwnFilesFromAWin16Host)
     for (auto &file : files)
         EXPECT_EQ(MarkerOfLine(file.second), OpenedMarker(StepAt(q, file.first)))
             << "line " << file.second << Dump(q);
+
+    // Folders whose names end a character in 0x5C in code page 932: their
+    // listed names, joined and opened by the Win16 host, in this code page.
+    std::string dbcs = std::string(corpus) + "\\dbcs";
+    Script t;
+    t.Add("X \"" + Korvex() + " \" \"\"");
+    int up = t.Add("W 1024 1 20000");
+    t.Add("S k 1024 32 \"0" + dbcs + "\" l");
+    t.Add("L");
+    t.Add("S k 1024 6 0 0");
+    t.Add("W 1024 1 10000");
+    t.Add("Q");
+    Play top = RunPlayer(t, 120000);
+    ASSERT_EQ(0u, StepAt(top, up).find("wait 1024 1 ok")) << Dump(top);
+    EXPECT_EQ(4u, top.lines.size()) << Dump(top);
+    Script u;
+    std::vector<std::pair<int, std::string> > inner;
+    for (const std::string &line : top.lines)
+        if (line[0] == '0')
+            inner.push_back(std::make_pair(u.Add("O \"" + dbcs + "\\" + line.substr(27) + "\""), line));
+    u.Add("Q");
+    Play w = RunPlayer(u, 60000);
+    for (auto &file : inner)
+        EXPECT_EQ(MarkerOfLine(file.second), OpenedMarker(StepAt(w, file.first)))
+            << "line " << file.second << Dump(w);
 }

@@ -431,3 +431,18 @@ void EndHungWindow(HungWindow *hung)
     CloseHandle(hung->made);
     hung->thread = NULL;
 }
+
+std::string FileText(const std::string &path)
+{
+    FILE *f = fopen(path.c_str(), "rb");
+    std::string text;
+    char buffer[4096];
+    size_t n;
+
+    if (f == NULL)
+        return "<nothing>";
+    while ((n = fread(buffer, 1, sizeof(buffer), f)) > 0)
+        text.append(buffer, n);
+    fclose(f);
+    return text;
+}

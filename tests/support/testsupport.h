@@ -73,6 +73,8 @@ std::string MakeTempTree(const char *prefix);
 void RemoveTree(const std::string &path);
 bool WriteFileOfSize(const std::string &path, DWORD size);
 bool FileExists(const std::string &path);
+// A file's bytes as they stand; "<nothing>" when it cannot be read.
+std::string FileText(const std::string &path);
 
 // The 8.3 form of an existing path; "" when there is none.
 std::string ShortPath(const std::string &path);

@@ -6,6 +6,8 @@
 #include <string.h>
 #include <string>
 #include <vector>
+#include "bridge/files/file_rules.h"
+#include "include/korvex.h"
 
 static std::string SourcePath(const char *relative)
 {
@@ -51,4 +53,46 @@ TEST(ProtocolDocument, DescribesEveryNameOfTheContract)
     EXPECT_GT(names.size(), 60u) << "the header was not read as expected";
     for (const std::string &name : names)
         EXPECT_NE(std::string::npos, document.find("`" + name + "`")) << name << " is not described";
+}
+
+// The reference's table of access bytes is what the listing writes.
+TEST(ProtocolDocument, TheAccessByteTableHolds)
+{
+    std::string document = ReadAll(SourcePath("docs/protocol.md"));
+    size_t at = document.find("| Attributes | Access byte |");
+    ASSERT_NE(std::string::npos, at) << "no table of access bytes";
+    static const struct { const char *word; uint32_t bit; } bits[] = {
+        { "read-only", 0x01 }, { "hidden", 0x02 }, { "system", 0x04 }, { "archive", 0x20 },
+    };
+    int rows = 0;
+    for (size_t line = document.find('\n', at); line != std::string::npos;) {
+        size_t end = document.find('\n', line + 1);
+        std::string row = document.substr(line + 1, end == std::string::npos ? std::string::npos
+                                                                              : end - line - 1);
+        line = end;
+        if (row.compare(0, 2, "|-") == 0)
+            continue;
+        if (row.empty() || row[0] != '|')
+            break;
+        size_t bar = row.find('|', 1);
+        std::string attributes = row.substr(1, bar - 1);
+        unsigned expected = 0;
+        ASSERT_EQ(1, sscanf(row.c_str() + bar + 1, " 0x%x", &expected)) << row;
+        uint32_t word = 0;
+        for (const auto &b : bits)
+            if (attributes.find(b.word) != std::string::npos)
+                word |= b.bit;
+        EXPECT_EQ(expected, AccessByte(word)) << row;
+        rows++;
+    }
+    EXPECT_GE(rows, 5);
+}
+
+// Every exit code and time-out the reference names for qivddraw is the header's.
+TEST(ProtocolDocument, QivddrawsFailureCodeIsNamed)
+{
+    std::string document = ReadAll(SourcePath("docs/protocol.md"));
+    char text[64];
+    snprintf(text, sizeof(text), "`QIV_EXIT_NO_MODE` (%u)", QIV_EXIT_NO_MODE);
+    EXPECT_NE(std::string::npos, document.find(text)) << text;
 }
