@@ -80,7 +80,11 @@ LRESULT RequestTrayIcon(LPARAM lParam)
         return 0;
     }
     // A target whose thread hangs must not hold ours: it is told, not asked.
-    if (Responds(BridgeState.targetWindow))
+    // (While we ask, a newer request can be served; then it stands.)
+    BOOL answers = Responds(BridgeState.targetWindow);
+    if (change != TrayChanges)
+        return 0;
+    if (answers)
         ShowWindow(BridgeState.targetWindow, SW_HIDE);
     else
         ShowWindowAsync(BridgeState.targetWindow, SW_HIDE);
@@ -127,6 +131,7 @@ void TrayCommand(WPARAM wParam)
 {
     HWND target = BridgeState.targetWindow;
     unsigned change;
+    BOOL answers;
 
     if (LOWORD(wParam) == IDM_OPEN || LOWORD(wParam) == IDM_EXIT)
         Trace("tray command %s, target %lu", LOWORD(wParam) == IDM_OPEN ? "Open" : "Exit",
@@ -141,7 +146,10 @@ void TrayCommand(WPARAM wParam)
         if (target == NULL || TrayChanges - change > 1)
             break;
         change = TrayChanges;
-        if (Responds(target))
+        answers = Responds(target);
+        if (TrayChanges != change)
+            break;   // a newer request 25 was served while we asked: it stands
+        if (answers)
             ShowWindow(target, SW_RESTORE);
         else
             ShowWindowAsync(target, SW_RESTORE);

@@ -976,11 +976,19 @@ static BOOL WINAPI FakeFileDialog(OPENFILENAMEA *ofn)
     return FALSE;
 }
 
+// The wide dialog, where the platform has it (every NT).
+static BOOL WINAPI FakeWideFileDialog(OPENFILENAMEW *ofn)
+{
+    DialogOwner = ofn->hwndOwner;
+    return FALSE;
+}
+
 TEST(FileDialog, OwnerIsTheFirstField)
 {
     HWND owner = CreateRecordingWindow("file dialog owner");
-    OnDemandProc open = OnDemand(OD_GETOPENFILENAME);
+    OnDemandProc open = OnDemand(OD_GETOPENFILENAME), openWide = OnDemand(OD_GETOPENFILENAMEW);
     SetOnDemand(OD_GETOPENFILENAME, (OnDemandProc)FakeFileDialog);
+    SetOnDemand(OD_GETOPENFILENAMEW, (OnDemandProc)FakeWideFileDialog);
     for (WORD word : { Word(owner), (WORD)0xFFFF, (WORD)0 }) {
         char text[64];
         snprintf(text, sizeof(text), "%u 0 0 0 0 0 0 0", word);
@@ -990,6 +998,7 @@ TEST(FileDialog, OwnerIsTheFirstField)
         EXPECT_EQ(expected, DialogOwner) << "owner field " << word;
     }
     SetOnDemand(OD_GETOPENFILENAME, open);
+    SetOnDemand(OD_GETOPENFILENAMEW, openWide);
     DestroyWindow(owner);
 }
 

@@ -212,7 +212,7 @@ protected:
         EXPECT_TRUE(process != NULL);
         EXPECT_EQ(0, WaitProgram(process, 10000)) << "launcher exit code";
         DWORD start = GetTickCount();
-        while (!FileExists(out) && GetTickCount() - start < (expectStart ? 30000u : 1500u))
+        while (!FileExists(out) && GetTickCount() - start < (expectStart ? Slow(30000) : 1500u))
             Sleep(50);
         FILE *f = fopen(out.c_str(), "rb");
         if (f == NULL)

@@ -148,7 +148,8 @@ protected:
                 out.push_back(s);
         return out;
     }
-    void Settle() { KorvexPump(200); }
+    // (Input that came before qivddraw first waited follows within about 50 ms.)
+    void Settle() { KorvexPump(Slow(300)); }
 };
 
 TEST_F(Relay, KeysCharactersAndMouseReachTheHost)

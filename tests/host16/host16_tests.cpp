@@ -434,7 +434,7 @@ TEST_F(Host16, RefusalAndLauncherModeFromAWin16Host)
     EXPECT_TRUE(RefusalSeen) << "no refusal box for a handle that is no window";
     EXPECT_EQ(0u, StepAt(p, none).find("wait 1024 1 timeout")) << "no notice: " << StepAt(p, none);
     DWORD start = GetTickCount();
-    while (!FileExists(innerLog) && GetTickCount() - start < 10000)
+    while (!FileExists(innerLog) && GetTickCount() - start < Slow(10000))
         Sleep(100);
     EXPECT_TRUE(FileExists(innerLog)) << "launcher mode did not start the 16-bit program" << Dump(p);
 }

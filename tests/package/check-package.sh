@@ -87,7 +87,7 @@ grep -q '^ok full screen: 118 is posted' "$out/report-default.txt" ||
 KORVEX_WINEPREFIX="$prefix" "$build/wine-run.sh" winecfg /v win10 >/dev/null 2>&1
 mkdir -p "$prefix/drive_c/Long Temp Folder"
 short=$( (cd "$out" && KORVEX_WINEPREFIX="$prefix" "$build/wine-run.sh" korvex-host.exe \
-          "short C:\\Long Temp Folder") | tr -d '\r' | sed -n 's/^short -> "\(.*\)"$/\1/p')
+          'short "C:\Long Temp Folder"') | tr -d '\r' | sed -n 's/^short -> "\(.*\)"$/\1/p')
 case "$short" in *"~"*) ;; *) fail "no 8.3 form of C:\\Long Temp Folder: \"$short\"" ;; esac
 lines=$( (cd "$out" && KORVEX_WINEPREFIX="$prefix" "$build/wine-run.sh" cmd.exe /c \
           "set TEMP=$short&& set TMP=$short&& korvex-check.exe --report report-short.txt") | tr -d '\r')
