@@ -56,7 +56,10 @@ mkdir -p "$prefix"
 KORVEX_WINEPREFIX="$prefix" "$build/wine-run.sh" cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
 WINEPREFIX="$prefix" timeout 60 wineserver -w 2>/dev/null || true
 WINEPREFIX="$prefix" wineserver -p >/dev/null 2>&1 </dev/null || true
-trap 'WINEPREFIX="$prefix" wineserver -k 2>/dev/null; WINEPREFIX="$prefix" timeout 20 wineserver -w 2>/dev/null; rm -rf "$out"' EXIT
+# (Under set -e a failing command in the trap would become the exit code.)
+trap 'WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+      WINEPREFIX="$prefix" timeout 20 wineserver -w 2>/dev/null || true
+      rm -rf "$out" || true' EXIT
 check() {   # check VERSION [OPTIONS...]: runs korvex-check, prints its lines
     version=$1
     shift
