@@ -45,6 +45,10 @@ log=$(tr -d '\r' < "$out/tour.log")
 echo "$log" | grep -q '^list [1-9]' || fail "the tour listed nothing: $log"
 echo "$log" | grep -q '^end ' || fail "the tour did not end: $log"
 echo "package: the README's files are there and the Win16 tour plays"
+# The Win16 example builds, as the README says, into the very player shipped.
+(cd "$out/examples/win16" && nasm -f bin -o rebuilt.exe player.asm) || fail "the Win16 example does not assemble"
+cmp -s "$out/examples/win16/rebuilt.exe" "$out/player16.exe" || fail "the Win16 example assembles into another player16.exe"
+rm -f "$out/examples/win16/rebuilt.exe"
 
 # korvex-check from the unpacked zip alone, in a prefix of its own with nothing
 # of the build in it, as Windows 10 (the new prefix's own), 98 and XP.
