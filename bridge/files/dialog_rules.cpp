@@ -43,14 +43,9 @@ int IsSelectDirectoryName(const char *name)
     return *name == '\0' && *want == '\0';
 }
 
-int LastBackslash(const char *text)
-{
-    return LastSeparator(text);
-}
-
 void DialogOffsets(const char *path, unsigned *fileOffset, unsigned *extensionOffset)
 {
-    int slash = LastBackslash(path);
+    int slash = LastSeparator(path);
     const char *dot = NULL;
 
     for (const char *p = path + (slash < 0 ? 0 : slash); *p != '\0'; p = NextCharacter(p))

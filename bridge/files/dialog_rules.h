@@ -23,9 +23,6 @@ void FilterFromHashes(char *text);
 // Whether the initial name selects a directory instead of a file.
 int IsSelectDirectoryName(const char *name);
 
-// Index of the last separator (either slash, stepping by character), or -1.
-int LastBackslash(const char *text);
-
 // File-name offset (after the last backslash; 0 without one) and extension
 // offset (after the last "." of the last component; the length without one).
 void DialogOffsets(const char *path, unsigned *fileOffset, unsigned *extensionOffset);

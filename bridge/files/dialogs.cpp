@@ -19,7 +19,7 @@ static void PrepareInitialName(char *name, const char *directory, char *work, ch
     file[0] = '\0';
     if (name[0] == '\0')
         return;
-    if (LastBackslash(name) > 0) {
+    if (LastSeparator(name) > 0) {
         ExpandLongPath(name, file, 256);
         return;
     }
@@ -142,7 +142,7 @@ static BOOL RunWideDialog(UINT code, OPENFILENAMEA *ofn, int selectDirectory)
     }
     // A title the code page cannot spell is the name's last component.
     if (!NarrowExactly(fileTitle, ofn->lpstrFileTitle, (int)ofn->nMaxFileTitle))
-        lstrcpynA(ofn->lpstrFileTitle, ofn->lpstrFile + LastBackslash(ofn->lpstrFile) + 1,
+        lstrcpynA(ofn->lpstrFileTitle, ofn->lpstrFile + LastSeparator(ofn->lpstrFile) + 1,
                   (int)ofn->nMaxFileTitle);
     return TRUE;
 }

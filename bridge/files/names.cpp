@@ -48,7 +48,7 @@ static BOOL Widen(const char *text, WCHAR *wide, int size)
 
 // ANSI form of a wide name, with look-alikes where the code page has them (as
 // the ANSI functions give it).  TRUE when it converts back to the same name.
-static BOOL Narrow(const WCHAR *wide, char *text, int size)
+BOOL NarrowExactly(const WCHAR *wide, char *text, int size)
 {
     WCHAR back[MAX_PATH];
 
@@ -70,10 +70,10 @@ static BOOL FromWide(const WIN32_FIND_DATAW *wide, WIN32_FIND_DATAA *entry)
     entry->nFileSizeHigh = wide->nFileSizeHigh;
     entry->nFileSizeLow = wide->nFileSizeLow;
     // A short name that does not come out exactly is no short name for us.
-    if (!Narrow(wide->cAlternateFileName, entry->cAlternateFileName,
+    if (!NarrowExactly(wide->cAlternateFileName, entry->cAlternateFileName,
                 sizeof(entry->cAlternateFileName)))
         entry->cAlternateFileName[0] = '\0';
-    return Narrow(wide->cFileName, entry->cFileName, sizeof(entry->cFileName));
+    return NarrowExactly(wide->cFileName, entry->cFileName, sizeof(entry->cFileName));
 }
 
 // Whether an entry of the ANSI search is named exactly: no "?" for a character
@@ -213,6 +213,12 @@ static BOOL Identity(const char *path, BY_HANDLE_FILE_INFORMATION *info)
     return ok;
 }
 
+static BOOL SameIdentity(const BY_HANDLE_FILE_INFORMATION *a, const BY_HANDLE_FILE_INFORMATION *b)
+{
+    return a->dwVolumeSerialNumber == b->dwVolumeSerialNumber
+           && a->nFileIndexHigh == b->nFileIndexHigh && a->nFileIndexLow == b->nFileIndexLow;
+}
+
 BOOL SameFile(const char *one, const char *other)
 {
     BY_HANDLE_FILE_INFORMATION a, b;
@@ -225,8 +231,7 @@ BOOL SameFile(const char *one, const char *other)
         // Windows 9x opens no folders and numbers no files; its short names
         // are unique in their folder anyway.
         return (GetVersion() & 0x80000000) != 0;
-    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber
-           && a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+    return SameIdentity(&a, &b);
 }
 
 BOOL ShortFolderAndName(const char *path, char *result, int size)
@@ -261,7 +266,7 @@ static BOOL ShortOfWide(const WCHAR *wide, char *result, int size)
     WCHAR shortWide[MAX_PATH];
     DWORD n = GetShortPathNameW(wide, shortWide, MAX_PATH);
 
-    return n > 0 && n < MAX_PATH && Narrow(shortWide, result, size);
+    return n > 0 && n < MAX_PATH && NarrowExactly(shortWide, result, size);
 }
 
 // Volume and index of what a wide name opens.
@@ -286,7 +291,7 @@ BOOL HostPathOfWide(const WCHAR *wide, BOOL keepLast, char *result, int size)
     int cut = -1, n;
 
     // A name the code page spells exactly goes the way it always went.
-    if (Narrow(wide, exactText, sizeof(exactText))) {
+    if (NarrowExactly(wide, exactText, sizeof(exactText))) {
         if (lstrlenA(exactText) >= size)
             return FALSE;
         lstrcpyA(result, exactText);
@@ -294,8 +299,7 @@ BOOL HostPathOfWide(const WCHAR *wide, BOOL keepLast, char *result, int size)
     }
     // An existing entry: its short form, when that opens it.
     if (!keepLast && ShortOfWide(wide, result, size) && IdentityW(wide, &a)
-        && Identity(result, &b) && a.dwVolumeSerialNumber == b.dwVolumeSerialNumber
-        && a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow)
+        && Identity(result, &b) && SameIdentity(&a, &b))
         return TRUE;
     // A new name (or the directory chooser's): the folder's short form and
     // the last component, which must itself come out exactly.
@@ -310,7 +314,7 @@ BOOL HostPathOfWide(const WCHAR *wide, BOOL keepLast, char *result, int size)
         folder[2] = L'\\';
         folder[3] = 0;
     }
-    if (!Narrow(wide + cut + 1, last, sizeof(last)) || !ShortOfWide(folder, result, size))
+    if (!NarrowExactly(wide + cut + 1, last, sizeof(last)) || !ShortOfWide(folder, result, size))
         return FALSE;
     n = lstrlenA(result);
     if (n > 0 && !EndsWithSeparator(result))
@@ -319,9 +323,4 @@ BOOL HostPathOfWide(const WCHAR *wide, BOOL keepLast, char *result, int size)
         return FALSE;
     lstrcpyA(result + n, last);
     return TRUE;
-}
-
-BOOL NarrowExactly(const WCHAR *wide, char *text, int size)
-{
-    return Narrow(wide, text, size);
 }

@@ -108,7 +108,7 @@ LRESULT RequestShortPath(LPARAM lParam)
 
     // A file about to be created, or one whose short name is not its own:
     // short folder, last component as written.
-    if (LastBackslash(argument) < 0)
+    if (LastSeparator(argument) < 0)
         return AtomFromString(argument);
     if (ShortFolderAndName(argument, result, sizeof(result)))
         return AtomFromString(result);
