@@ -22,6 +22,7 @@
 ;   V window                    IsWindow and IsWindowVisible
 ;   H window command            ShowWindow
 ;   Z ms                        dispatch messages for ms
+;   T                           the tick count now, in milliseconds
 ;   O ["path"]                  _lopen the path (else the last atom's text),
 ;                               log the first 63 bytes it holds
 ;   Q                           wait for the tasks we started to end; exit
@@ -445,6 +446,8 @@ RunLine:
     je StepShow
     cmp al, 'Z'
     je StepPump
+    cmp al, 'T'
+    je StepTick
     cmp al, 'O'
     je StepOpen
     cmp al, 'Q'
@@ -491,6 +494,11 @@ RunCommand:
     push word 1                         ; SW_SHOWNORMAL
     call far [cs:WinExec]
     PRINTF text_exec, ax, word command, ds
+    jmp SkipLine
+
+StepTick:
+    call far [cs:GetTickCount]
+    PRINTF text_tick, ax, dx
     jmp SkipLine
 
 StepWait:
@@ -1035,6 +1043,7 @@ text_line:       db 'line %s', 0
 text_toolong:    db 'line of %u characters left out', 0
 text_visible:    db 'window %u exists %u visible %u', 0
 text_pumped:     db 'pumped %u', 0
+text_tick:       db 'tick %lu', 0
 text_shown:      db 'show %u %u = %u', 0
 text_msg:        db 'msg %u %u %lu %s', 0
 text_cursor:     db 'cursor %u', 0

@@ -507,6 +507,94 @@ TEST_F(Host16, FullScreenRelaysIntoTheWin16Window)
     EXPECT_NE(std::string::npos, StepAt(p, ended).find(" 119 ok 0")) << StepAt(p, ended);
 }
 
+// The milliseconds of a "tick N" step.
+static unsigned long Tick(const Play &p, int i)
+{
+    std::string s = StepAt(p, i);
+    return s.compare(0, 5, "tick ") == 0 ? strtoul(s.c_str() + 5, NULL, 10) : 0;
+}
+
+// Keys typed at qivddraw's window the moment it is there, before its loop has
+// waited once; the count of windows found.
+static int EarlyKeysPosted;
+static void TypeAtTheFirstWindow(DWORD)
+{
+    EarlyKeysPosted = 0;
+    DWORD start = GetTickCount();
+    HWND window = NULL;
+    while (GetTickCount() - start < (DWORD)Slow(30000)) {
+        // The full-screen window, not the owner: its caption is "DDraw".
+        window = FindWindowA("Qiv_Full_Screen", "DDraw");
+        if (window != NULL)
+            break;
+        Sleep(1);
+    }
+    if (window == NULL)
+        return;
+    PostMessageA(window, WM_KEYDOWN, 'B', 1);
+    PostMessageA(window, WM_KEYUP, 'B', 0xC0000001);
+    EarlyKeysPosted = 1;
+}
+
+// WinExec from a Win16 host waits until the started program first waits for
+// input.  qivddraw must not wait on that host before then: the two would hold
+// each other until WinExec gives up (about 10 s), 118 would come that late and
+// no key would pass meanwhile.  korvex's own start, taken the same way, is the
+// machine's measure of a program start.
+TEST_F(Host16, AWinExecStartOfQivddrawHoldsNeitherSide)
+{
+    Script s;
+    int before = s.Add("T");
+    s.Add("X \"" + Korvex() + " \" \"\"");
+    int bridgeStarted = s.Add("T");
+    int bridged = s.Add("W 1024 1 20000");
+    s.Add("H w 0");
+    int asked = s.Add("T");
+    s.Add("X \"" + Program("qivddraw.exe") + " \" \" 32 0 480 255\"");
+    int returned = s.Add("T");
+    int shown = s.Add("W m 118 20000");
+    int noticed = s.Add("T");
+    s.Add("Z 1000");
+    s.Add("P f 256 118 1 0");           // F7 leaves full-screen mode
+    int ended = s.Add("W m 119 10000");
+    s.Add("S k 1024 6 0 0");
+    s.Add("W 1024 1 10000");
+    s.Add("Q");
+
+    Play p = RunPlayer(s, 120000, TypeAtTheFirstWindow);
+    EXPECT_TRUE(p.finished) << Dump(p);
+    ASSERT_EQ(0u, StepAt(p, bridged).find("wait 1024 1 ok")) << Dump(p);
+    ASSERT_NE(std::string::npos, StepAt(p, shown).find(" 118 ok ")) << StepAt(p, shown) << Dump(p);
+    ASSERT_NE(0u, Tick(p, before)) << Dump(p);
+
+    unsigned long bridgeStart = Tick(p, bridgeStarted) - Tick(p, before);
+    unsigned long execTook = Tick(p, returned) - Tick(p, asked);
+    unsigned long noticeTook = Tick(p, noticed) - Tick(p, asked);
+    unsigned long bound = bridgeStart + Slow(1000);
+    printf("korvex's WinExec %lu ms; qivddraw's WinExec %lu ms, 118 after %lu ms (bound %lu ms)\n",
+           bridgeStart, execTook, noticeTook, bound);
+    EXPECT_LE(execTook, bound) << "WinExec waited on qivddraw" << Dump(p);
+    EXPECT_LE(noticeTook, bound) << "118 came late" << Dump(p);
+
+    // The keys typed before qivddraw first waited reach the host, in order.
+    EXPECT_EQ(1, EarlyKeysPosted) << "qivddraw's window never appeared";
+    std::vector<std::string> downs = Messages(p, WM_KEYDOWN), ups = Messages(p, WM_KEYUP);
+    downs.erase(std::remove_if(downs.begin(), downs.end(),
+                               [](const std::string &k) { return FieldOf(k, 2) != 'B'; }),
+                downs.end());
+    ups.erase(std::remove_if(ups.begin(), ups.end(),
+                             [](const std::string &k) { return FieldOf(k, 2) != 'B'; }),
+              ups.end());
+    EXPECT_EQ(1u, downs.size()) << "the early key-down" << Dump(p);
+    EXPECT_EQ(1u, ups.size()) << "the early key-up" << Dump(p);
+    if (!downs.empty() && !ups.empty()) {
+        auto down = std::find(p.messages.begin(), p.messages.end(), downs[0]);
+        auto up = std::find(p.messages.begin(), p.messages.end(), ups[0]);
+        EXPECT_LT(down - p.messages.begin(), up - p.messages.begin()) << "in order" << Dump(p);
+    }
+    EXPECT_NE(std::string::npos, StepAt(p, ended).find(" 119 ok 0")) << StepAt(p, ended);
+}
+
 // The marker a player's "open H "text"" step read; "" when it opened nothing.
 static std::string OpenedMarker(const std::string &step)
 {
