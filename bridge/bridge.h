@@ -131,6 +131,9 @@ const char *HostName(const char *path, const WIN32_FIND_DATAA *entry, BOOL exact
 const char *HostShort(const char *path, const WIN32_FIND_DATAA *entry, BOOL exact);
 // Whether two names open the same file or folder.
 BOOL SameFile(const char *one, const char *other);
+// Puts the size, times and attributes of the file or folder path opens into
+// entry; FALSE (entry untouched) when it opens none, as on 9x for a folder.
+BOOL TakeFiguresOfWhatOpens(const char *path, WIN32_FIND_DATAA *entry);
 // The short form of path's folder, checked to open that folder, followed by
 // path's last component as it stands.  FALSE when there is none that fits.
 BOOL ShortFolderAndName(const char *path, char *result, int size);

@@ -43,6 +43,8 @@ char *FormatFileTime(const FILETIME *time, char *buffer, int size)
 
 // The first entry a path matches (wildcards allowed).  FALSE when none, and
 // for a device, which opens no file of that name however the search answers.
+// A short name two entries share can open one while the search reports the
+// other: the figures are those of the file the path opens.
 static BOOL FindEntry(const char *path, WIN32_FIND_DATAA *entry, BOOL *exact)
 {
     HANDLE search;
@@ -53,6 +55,8 @@ static BOOL FindEntry(const char *path, WIN32_FIND_DATAA *entry, BOOL *exact)
     if (search == INVALID_HANDLE_VALUE)
         return FALSE;
     FindClose(search);
+    if (strpbrk(LastComponent(path), "*?") == NULL)
+        TakeFiguresOfWhatOpens(path, entry);
     return TRUE;
 }
 

@@ -4,6 +4,10 @@
 
 static unsigned char LeadBytes[256];
 static int DoubleByte;
+// The bytes that spell superscript one, two and three; code page 1252's
+// until korvex has asked the platform.
+static unsigned char Superscripts[256];
+static int SuperscriptsTold;
 
 void SetLeadBytes(const unsigned char *table)
 {
@@ -12,6 +16,18 @@ void SetLeadBytes(const unsigned char *table)
         LeadBytes[i] = table != NULL && table[i] != 0;
         DoubleByte |= LeadBytes[i];
     }
+}
+
+void SetSuperscriptDigits(const unsigned char *table)
+{
+    for (int i = 0; i < 256; i++)
+        Superscripts[i] = table != NULL && table[i] != 0;
+    SuperscriptsTold = table != NULL;
+}
+
+static int IsSuperscriptDigit(unsigned char c)
+{
+    return SuperscriptsTold ? Superscripts[c] : c == 0xB9 || c == 0xB2 || c == 0xB3;
 }
 
 const char *NextCharacter(const char *p)
@@ -71,10 +87,10 @@ int IsDeviceName(const char *component)
     for (size_t i = 0; i < sizeof(devices) / sizeof(devices[0]); i++)
         if (strcmp(base, devices[i]) == 0)
             return 1;
-    // Windows reserves the superscript digits too: 0xB9, 0xB2, 0xB3 in 1252.
+    // Windows reserves the superscript digits too, in the code page's own
+    // bytes: 0xB2 is a superscript two in 1252 but a letter in 1251.
     return n == 4 && (memcmp(base, "COM", 3) == 0 || memcmp(base, "LPT", 3) == 0)
-           && ((base[3] >= '1' && base[3] <= '9') || base[3] == '\xB9' || base[3] == '\xB2'
-               || base[3] == '\xB3');
+           && ((base[3] >= '1' && base[3] <= '9') || IsSuperscriptDigit((unsigned char)base[3]));
 }
 
 int Is83Name(const char *name)

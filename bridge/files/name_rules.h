@@ -26,9 +26,13 @@ int LastSeparator(const char *text);
 // Whether text ends in a separator (a whole character, not a trail byte).
 int EndsWithSeparator(const char *text);
 
+// The bytes of the code page that spell superscript one, two or three
+// (table: 256 flags); NULL for code page 1252's 0xB9, 0xB2, 0xB3.
+void SetSuperscriptDigits(const unsigned char *table);
+
 // Whether a path component opens a device instead of a file: CON, PRN, AUX,
-// NUL, COM1-9, LPT1-9 (and COM and LPT with a superscript 1, 2 or 3, as code
-// page 1252 spells them), CONIN$, CONOUT$, with any extension, in any case.
+// NUL, COM1-9, LPT1-9 (and COM and LPT with a superscript 1, 2 or 3),
+// CONIN$, CONOUT$, with any extension, in any case.
 int IsDeviceName(const char *component);
 
 // Whether a name has the 8.3 form: one to eight characters, then at most one

@@ -14,11 +14,20 @@ static int WideWorks = -1;   // -1: not yet known
 
 void LearnCodePage(void)
 {
-    unsigned char lead[256];
+    unsigned char lead[256], superscript[256];
 
-    for (int i = 0; i < 256; i++)
+    for (int i = 0; i < 256; i++) {
+        char byte = (char)i;
+        WCHAR wide = 0;
+
         lead[i] = IsDBCSLeadByte((BYTE)i) ? 1 : 0;
+        // Windows takes a superscript digit for a digit in a device name;
+        // which bytes spell one depends on the code page.
+        superscript[i] = !lead[i] && MultiByteToWideChar(CP_ACP, 0, &byte, 1, &wide, 1) == 1
+                         && (wide == 0x00B9 || wide == 0x00B2 || wide == 0x00B3);
+    }
     SetLeadBytes(lead);
+    SetSuperscriptDigits(superscript);
 }
 
 void UseAnsiNamesOnly(BOOL ansiOnly)
@@ -232,6 +241,21 @@ BOOL SameFile(const char *one, const char *other)
         // are unique in their folder anyway.
         return (GetVersion() & 0x80000000) != 0;
     return SameIdentity(&a, &b);
+}
+
+BOOL TakeFiguresOfWhatOpens(const char *path, WIN32_FIND_DATAA *entry)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+
+    if (IsDeviceName(LastComponent(path)) || !Identity(path, &info))
+        return FALSE;
+    entry->dwFileAttributes = info.dwFileAttributes;
+    entry->ftCreationTime = info.ftCreationTime;
+    entry->ftLastAccessTime = info.ftLastAccessTime;
+    entry->ftLastWriteTime = info.ftLastWriteTime;
+    entry->nFileSizeHigh = info.nFileSizeHigh;
+    entry->nFileSizeLow = info.nFileSizeLow;
+    return TRUE;
 }
 
 BOOL ShortFolderAndName(const char *path, char *result, int size)

@@ -14,7 +14,7 @@ what=$1
 dir=$2
 rm -rf "$dir"
 [ "$what" = remove ] && exit 0
-mkdir -p "$dir/mixed" "$dir/img" "$dir/devices" "$dir/odd" "$dir/dbcs"
+mkdir -p "$dir/mixed" "$dir/img" "$dir/devices" "$dir/devicelike" "$dir/odd" "$dir/dbcs"
 mkdir "$dir/mixed/папка"
 # The names go to one list, and one awk writes every file.
 list="$dir/names.list"
@@ -53,6 +53,9 @@ put dbcs/表示 "Long File Name.txt"
 put dbcs/ソフト "Long Name Two.txt"
 put dbcs "表.txt"
 put dbcs "ソ"
+# COM with a superscript two is a device; the same byte in 1251 (І) or 932
+# (half-width ｲ) is a letter, and such names are files.
+for name in COM².txt COMІ.txt LPTｲ.log; do put devicelike "$name"; done
 
 awk -F '\t' -v dir="$dir" '{
     marker = sprintf("M%04d", NR)

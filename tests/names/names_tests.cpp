@@ -67,11 +67,8 @@ static std::string MarkerOfSize(DWORD size)
 }
 
 // What a name opens: the marker inside, "<nothing>" when it opens nothing.
-// A device name is never opened (AUX can hang on the serial port).
-static std::string Opens(const std::string &path)
+static std::string OpensFile(const std::string &path)
 {
-    if (IsDeviceName(LastComponent(path.c_str())))
-        return "<device " + path + ">";
     HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
                            OPEN_EXISTING, 0, NULL);
     if (f == INVALID_HANDLE_VALUE)
@@ -82,6 +79,15 @@ static std::string Opens(const std::string &path)
     CloseHandle(f);
     m[n] = '\0';
     return m;
+}
+
+// The same, for a name korvex gave: a device is never opened (AUX can hang
+// on the serial port).
+static std::string Opens(const std::string &path)
+{
+    if (IsDeviceName(LastComponent(path.c_str())))
+        return "<device " + path + ">";
+    return OpensFile(path);
 }
 
 // Whether no other entry of the folder answers to the entry's short name.
@@ -428,9 +434,51 @@ TEST_P(Names, AnExistingFileIsNeverMissing)
     }
 }
 
+// Windows reads a superscript digit in a device name as a digit; the byte
+// that spells one in 1252 is a letter in other code pages, and a name with
+// that letter is a file like any other: never missing, listed by its name.
+TEST_P(Names, ADeviceNameIsSpelledInTheCodePage)
+{
+    std::string dir = Corpus + "\\devicelike";
+    std::vector<CorpusEntry> all = EntriesOf(dir);
+    LRESULT r;
+    std::vector<std::string> lines = Fill("0" + dir, &r);
+    int checked = 0;
+    for (const CorpusEntry &e : all) {
+        if (e.name.size() < 4 || !e.exact
+            || (e.name[3] != 0x00B2 && e.name[3] != 0x0406 && e.name[3] != 0xFF72))
+            continue;
+        checked++;
+        std::string path = dir + "\\" + e.ansi;
+        if (e.name[3] == 0x00B2) {
+            EXPECT_EQ(0, Ask(&bridge, KXR_FILE_DOSTIME, path)) << path << " is COM2";
+            EXPECT_EQ(0, Ask(&bridge, KXR_SHORT_PATH, path)) << path << " is COM2";
+            for (const std::string &line : lines)
+                EXPECT_NE(e.ansi, line.substr(27)) << "a device is no file to list";
+            continue;
+        }
+        std::string want = MarkerOfSize(e.sizeLow);
+        ASSERT_EQ(want, OpensFile(path)) << "the name itself";
+        EXPECT_NE(0, Ask(&bridge, KXR_FILE_DOSTIME, path)) << "request 9 of " << path;
+        std::string info = AskText(&bridge, KXR_FILE_INFO, path);
+        DWORD size = 0;
+        std::string name;
+        EXPECT_TRUE(InfoFields(info, &size, &name)) << "request 17 of " << path << ": " << info;
+        EXPECT_EQ(want, Opens(AskText(&bridge, KXR_SHORT_PATH, path))) << "request 3 of " << path;
+        EXPECT_EQ(e.sizeLow, size) << info;
+        bool listed = false;
+        for (const std::string &line : lines)
+            listed |= line.size() > 27 && line.substr(27) == e.ansi;
+        EXPECT_TRUE(listed) << e.ansi << " is listed by its own name";
+    }
+    EXPECT_EQ(3u, all.size()) << dir;
+    printf("%d names with the byte of a superscript digit in this code page\n", checked);
+}
+
 // A short name that two entries share can open one while a search reports
 // the other: request 2 gives an expansion only when it opens what the
-// argument opens, and the launcher hands on a short form only then.
+// argument opens, the launcher hands on a short form only then, and request
+// 17 tells the size of the file it opens.
 TEST_P(Names, SharedShortNamesExpandOnlyToWhatTheyOpen)
 {
     for (const char *folder : { "mixed", "img" }) {
@@ -444,6 +492,11 @@ TEST_P(Names, SharedShortNamesExpandOnlyToWhatTheyOpen)
             std::string path = dir + "\\" + e.shortName, opened = Opens(path);
             std::string longForm = AskText(&bridge, KXR_LONG_PATH, path);
             EXPECT_EQ(opened, Opens(longForm)) << "request 2 of " << path << ": " << longForm;
+            std::string info = AskText(&bridge, KXR_FILE_INFO, path);
+            DWORD size = 0;
+            std::string name;
+            ASSERT_TRUE(InfoFields(info, &size, &name)) << "request 17 of " << path << ": " << info;
+            EXPECT_EQ(opened, MarkerOfSize(size)) << "request 17 of " << path << ": " << info;
         }
         EXPECT_GT(checked, 0) << folder << " has no shared short name here";
     }

@@ -129,6 +129,20 @@ TEST(DeviceNames, SuperscriptDigits)
         EXPECT_TRUE(IsDeviceName(name)) << name;
     for (const char *name : { "COM\xB4", "LPT\xB9x", "COM\xBC" })
         EXPECT_FALSE(IsDeviceName(name)) << name;
+
+    // In 1251 those bytes are letters ("COM\xB2" is COM with a Ukrainian I), in
+    // 932 half-width katakana: files like any other.  1253 has two of the three.
+    unsigned char none[256] = {}, greek[256] = {};
+    greek[0xB2] = greek[0xB3] = 1;
+    SetSuperscriptDigits(none);
+    for (const char *name : { "COM\xB9", "com\xB2.txt", "LPT\xB3", "lpt\xB9.log" })
+        EXPECT_FALSE(IsDeviceName(name)) << name;
+    EXPECT_TRUE(IsDeviceName("COM1.txt"));
+    SetSuperscriptDigits(greek);
+    EXPECT_TRUE(IsDeviceName("COM\xB2"));
+    EXPECT_FALSE(IsDeviceName("COM\xB9")) << "0xB9 is a Greek letter in 1253";
+    SetSuperscriptDigits(NULL);
+    EXPECT_TRUE(IsDeviceName("COM\xB9")) << "back to 1252's";
 }
 
 TEST(Is83Name, TheShape)
