@@ -47,12 +47,16 @@ awk 'BEGIN { for (i = 1; i <= 3000; i++) printf "img\tIMG_2024_%04d.jpg\n", i }'
 put odd future.txt
 # (Last: the markers above keep their numbers.)
 # Folders and files whose names, in code page 932, end a character in 0x5C:
-# 表 is 0x95 0x5C, ソ 0x83 0x5C.
+# 表 is 0x95 0x5C, ソ 0x83 0x5C.  (See below for 936.)
 mkdir -p "$dir/dbcs/表示" "$dir/dbcs/ソフト"
 put dbcs/表示 "Long File Name.txt"
 put dbcs/ソフト "Long Name Two.txt"
 put dbcs "表.txt"
 put dbcs "ソ"
+# The same in code page 936: 籠 is 0xBB 0x5C, 淺 0x9C 0x5C.
+mkdir -p "$dir/dbcs/籠子"
+put dbcs/籠子 "Long Name Three.txt"
+put dbcs "淺.txt"
 # COM with a superscript two is a device; the same byte in 1251 (І) or 932
 # (half-width ｲ) is a letter, and such names are files.
 for name in COM².txt COMІ.txt LPTｲ.log; do put devicelike "$name"; done
