@@ -42,6 +42,19 @@ uint32_t PackTimeStamp(const CalendarTime *time)
     return clock << 16 | date;
 }
 
+uint32_t PackDosTime(const CalendarTime *time)
+{
+    if (time->year < 1980)
+        return DOS_TIME_FIRST;
+    if (time->year > 2107)
+        return DOS_TIME_LAST;
+    uint32_t date = (uint32_t)(time->day & 0x1F) | (uint32_t)(time->month & 0x0F) << 5
+                    | (uint32_t)(time->year - 1980) << 9;
+    uint32_t clock = (uint32_t)(time->second / 2 & 0x1F) | (uint32_t)(time->minute & 0x3F) << 5
+                     | (uint32_t)(time->hour & 0x1F) << 11;
+    return date << 16 | clock;
+}
+
 int FormatListingLine(char *line, int size, unsigned kind, unsigned access,
                       uint32_t fileSize, uint32_t created, uint32_t modified,
                       const char *name)

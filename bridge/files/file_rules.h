@@ -35,6 +35,13 @@ unsigned AccessByte(uint32_t attributes);
 // Packed listing time stamp: ProDOS date word low, time word high.
 uint32_t PackTimeStamp(const CalendarTime *time);
 
+// Packed DOS date and time (request 9): time word low, date word high.  A
+// year before 1980 reads as the first DOS moment (1980-01-01 00:00:00), one
+// after 2107 as the last (2107-12-31 23:59:58): the answer of a file that
+// exists is never 0, which means "missing".
+enum { DOS_TIME_FIRST = 0x00210000u, DOS_TIME_LAST = 0xFF9FBF7Du };
+uint32_t PackDosTime(const CalendarTime *time);
+
 // Formats a listing line into line (size characters).  Returns its length.
 int FormatListingLine(char *line, int size, unsigned kind, unsigned access,
                       uint32_t fileSize, uint32_t created, uint32_t modified,

@@ -65,20 +65,22 @@ LRESULT RequestFileDosTime(LPARAM lParam)
     char path[256];
     WIN32_FIND_DATAA entry;
     FILETIME local;
-    SYSTEMTIME fields;
-    WORD date = 0, time = 0;
+    SYSTEMTIME st;
+    CalendarTime fields;
     BOOL exact;
 
     TakeAtomString(LOWORD(lParam), path, sizeof(path));
     if (!FindEntry(path, &entry, &exact))
         return 0;
-    // A creation time with no DOS form (before 1980, after 2107) reads as 0.
-    // The year is looked at first: some platforms wrap it instead of failing.
-    if (!FileTimeToLocalFileTime(&entry.ftCreationTime, &local)
-        || !FileTimeToSystemTime(&local, &fields) || fields.wYear < 1980 || fields.wYear > 2107
-        || !FileTimeToDosDateTime(&local, &date, &time))
-        date = time = 0;
-    return MAKELONG(time, date);
+    // 0 says "missing": a time with no DOS form reads as the nearest DOS
+    // moment instead (some platforms would wrap 2108 to 1980), and one past
+    // what the calendar holds as the last.
+    if (!FileTimeToLocalFileTime(&entry.ftCreationTime, &local))
+        local = entry.ftCreationTime;
+    if (!FileTimeToSystemTime(&local, &st))
+        return (LRESULT)DOS_TIME_LAST;
+    ToCalendar(&st, &fields);
+    return (LRESULT)PackDosTime(&fields);
 }
 
 LRESULT RequestMakeDir(LPARAM lParam)

@@ -77,6 +77,8 @@ mkdir -p "$dir/long/$long" "$dir/long/${long%?}"
 printf 'in254' > "$dir/long/$long/in254.txt"
 printf 'in253' > "$dir/long/${long%?}/in253.txt"
 
-# A size past 32 bits and a time past the DOS years (ext4 keeps both).
+# A size past 32 bits and times outside the DOS years (ext4 keeps them).
 truncate -s 4294967306 "$dir/odd/big.bin"
 touch -d '2110-06-01 12:00:00' "$dir/odd/future.txt"
+printf 'past' > "$dir/odd/past.txt"
+touch -d '1975-06-01 12:00:00' "$dir/odd/past.txt"

@@ -46,6 +46,26 @@ TEST(FilterAccepts, ListsTheBitsAnEntryMayCarry)
     EXPECT_TRUE(FilterAccepts(archived, 0x7F20));
 }
 
+TEST(PackDosTime, TheDosWordsAndTheirEnds)
+{
+    CalendarTime t = { 1998, 3, 15, 13, 45, 20 };
+    EXPECT_EQ(0x246F6DAAu, PackDosTime(&t));
+    t.second = 21;
+    EXPECT_EQ(0x246F6DAAu, PackDosTime(&t)) << "two-second steps";
+    // Outside the DOS years the nearest end, never 0 ("missing").
+    for (uint16_t year : { 1601, 1970, 1979 }) {
+        CalendarTime before = { year, 12, 31, 23, 59, 59 };
+        EXPECT_EQ(0x00210000u, PackDosTime(&before)) << year;
+    }
+    for (uint16_t year : { 2108, 2110, 30827 }) {
+        CalendarTime after = { year, 1, 1, 0, 0, 0 };
+        EXPECT_EQ(0xFF9FBF7Du, PackDosTime(&after)) << year;
+    }
+    CalendarTime first = { 1980, 1, 1, 0, 0, 0 }, last = { 2107, 12, 31, 23, 59, 58 };
+    EXPECT_EQ(0x00210000u, PackDosTime(&first));
+    EXPECT_EQ(0xFF9FBF7Du, PackDosTime(&last));
+}
+
 TEST(AccessByte, ProdosLayout)
 {
     EXPECT_EQ(0xC3u, AccessByte(0x00)) << "writable, no archive";
