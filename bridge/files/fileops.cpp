@@ -91,13 +91,6 @@ LRESULT RequestMakeDir(LPARAM lParam)
     return CreateDirectoryA(path, NULL);
 }
 
-LRESULT RequestRemoveDir(LPARAM lParam)
-{
-    char path[256];
-
-    TakeAtomString(LOWORD(lParam), path, sizeof(path));
-    return RemoveDirectoryA(path);
-}
 
 // A read-only (or missing) file gets the archive bit alone, so the delete or
 // create that follows can work on it.  Returns the attributes it had, for
@@ -148,6 +141,19 @@ LRESULT RequestDeleteFile(LPARAM lParam)
         RestoreAttributes(path, attributes);
     }
     return deleted;
+}
+
+// Like a delete: a folder on a read-only file system stays while the
+// platform answers TRUE.
+LRESULT RequestRemoveDir(LPARAM lParam)
+{
+    char path[256];
+
+    TakeAtomString(LOWORD(lParam), path, sizeof(path));
+    if (RemoveDirectoryA(path) && Gone(path))
+        return 1;
+    TraceRequestNote("the folder is still there");
+    return 0;
 }
 
 // 1 only when the move happened: the destination is there and the source is

@@ -738,4 +738,31 @@ TEST_F(Files, ADeleteThatDidNotHappenAnswers0)
         GTEST_SKIP() << why;
     EXPECT_EQ(0, Number(KXR_DELETE_FILE, "R:\\keep.txt")) << "on a read-only drive";
     EXPECT_EQ("keep-marker", FileText("R:\\keep.txt"));
+    EXPECT_EQ(0, Number(KXR_REMOVE_DIR, "R:\\keep-dir")) << "on a read-only drive";
+    EXPECT_TRUE(FileExists("R:\\keep-dir"));
+}
+
+// What requests 10 and 13 answer agrees with what is there afterwards, on a
+// read-only drive and on a full one.
+TEST_F(Files, MadeFoldersAndFilesAreThereWhenTheAnswerSaysSo)
+{
+    std::string why = DrivesMissing();
+    if (!why.empty())
+        GTEST_SKIP() << why;
+    for (const char *drive : { "R:", "F:" }) {
+        std::string dir = std::string(drive) + "\\made here", file = std::string(drive) + "\\empty.txt";
+        LRESULT made = Number(KXR_MAKE_DIR, dir);
+        EXPECT_EQ(made != 0, FileExists(dir)) << dir << ": answer " << made;
+        LRESULT created = Number(KXR_CREATE_FILE, file);
+        EXPECT_EQ(created == 0, FileExists(file)) << file << ": answer " << created;
+        if (created == 0) {
+            EXPECT_EQ("", FileText(file)) << "empty";
+        }
+        if (strcmp(drive, "R:") == 0) {
+            EXPECT_EQ(0, made) << "a read-only drive takes no folder";
+            EXPECT_NE(0, created) << "a read-only drive takes no file";
+        }
+        RemoveDirectoryA(dir.c_str());
+        DeleteFileA(file.c_str());
+    }
 }

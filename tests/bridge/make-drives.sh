@@ -1,7 +1,7 @@
 #!/bin/sh
 # Makes, or removes, two small drives for the file operation tests: F:, a
-# tmpfs filled to the last byte, and R:, a tmpfs holding two files and then
-# remounted read-only.  Mounting needs root; where it is refused the reason
+# tmpfs filled to the last byte, and R:, a tmpfs holding two files and a
+# folder and then remounted read-only.  Mounting needs root; where it is refused the reason
 # goes to DIR/skip and the tests that need the drives skip with it.
 #
 #   make-drives.sh make|remove BUILD_DIR
@@ -32,6 +32,7 @@ dd if=/dev/zero of="$dir/full/filler" bs=4096 2>/dev/null
 dd if=/dev/zero of="$dir/full/crumbs" bs=1 2>/dev/null
 printf 'keep-marker' > "$dir/ro/keep.txt"
 printf 'move-marker' > "$dir/ro/move-me.txt"
+mkdir "$dir/ro/keep-dir"
 mount -o remount,ro "$dir/ro" 2>"$dir/why" || refuse "tmpfs cannot be made read-only here: $(cat "$dir/why")"
 [ -d "$devices" ] || refuse "no Wine prefix at $build/wineprefix"
 ln -sfn "$dir/full" "$devices/f:"
