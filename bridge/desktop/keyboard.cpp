@@ -7,6 +7,12 @@ LRESULT RequestNetDialog(LPARAM lParam)
 {
     HWND owner = HostWindow(LOWORD(lParam));
 
+    // As with the file dialogs: a dialog disables its owner, which waits on
+    // the owner's thread, so a hung owner is no owner.
+    if (!Responds(owner)) {
+        TraceRequestNote("owner %lu does not answer: no owner", (unsigned long)(UINT_PTR)owner);
+        owner = NULL;
+    }
     if (HIWORD(lParam) != 0)
         OdWNetConnectionDialog(owner, RESOURCETYPE_DISK);
     else

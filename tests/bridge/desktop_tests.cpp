@@ -460,6 +460,13 @@ TEST(NetDialog, OwnerIsTheHostsWindow)
     NetOwner = owner;
     EXPECT_EQ(0, RequestNetDialog(MAKELPARAM(0, 0)));
     EXPECT_TRUE(NetOwner == NULL) << "disconnect, no owner";
+    // The dialog would disable its owner and wait on a hung owner's thread.
+    HungWindow hung = {};
+    ASSERT_TRUE(StartHungWindow(&hung, "STATIC"));
+    NetOwner = owner;
+    EXPECT_EQ(0, RequestNetDialog(MAKELPARAM(Word(hung.window), 1)));
+    EXPECT_TRUE(NetOwner == NULL) << "a hung owner " << hung.window << " was given " << NetOwner;
+    EndHungWindow(&hung);
     SetOnDemand(OD_WNETCONNECTIONDIALOG, connect);
     SetOnDemand(OD_WNETDISCONNECTDIALOG, disconnect);
     DestroyWindow(owner);
