@@ -90,8 +90,9 @@ void CheckTimes(CheckRun *)
     SameNumber("times: 9 gives the DOS date and time", 0x246F6DAAul,
                (unsigned long)Ask(KXR_FILE_DOSTIME, file, 0));
     AskText(KXR_FILE_INFO, file, 0, answer, sizeof(answer));
-    GetShortPathNameA(file, expected, sizeof(expected));
-    lstrcpynA(shortName, strrchr(expected, '\\') + 1, sizeof(shortName));
+    if (GetShortPathNameA(file, expected, sizeof(expected)) == 0)
+        lstrcpynA(expected, file, sizeof(expected));
+    lstrcpynA(shortName, KorvexLastComponent(expected), sizeof(shortName));
     snprintf(expected, sizeof(expected), "5 32 19980315134520 19980315134520 %s", shortName);
     Same("times: 17 describes the file", expected, answer);
     char there[32], back[32];

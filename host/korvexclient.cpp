@@ -50,17 +50,27 @@ void KorvexPump(DWORD ms)
     }
 }
 
+const char *KorvexLastComponent(const char *path)
+{
+    const char *last = path;
+
+    for (const char *p = path; *p != '\0'; p = CharNextA(p))
+        if (*p == '\\' || *p == '/')
+            last = p + 1;
+    return last;
+}
+
 BOOL KorvexProgramPath(const char *program, char *path, int size)
 {
     DWORD n = GetModuleFileNameA(NULL, path, (DWORD)size);
-    char *slash;
+    int folder;
 
     if (n == 0 || (int)n >= size)
         return FALSE;
-    slash = strrchr(path, '\\');
-    if (slash == NULL || (slash - path) + 1 + (int)strlen(program) >= size)
+    folder = (int)(KorvexLastComponent(path) - path);
+    if (folder == 0 || folder + (int)strlen(program) >= size)
         return FALSE;
-    strcpy(slash + 1, program);
+    strcpy(path + folder, program);
     return TRUE;
 }
 

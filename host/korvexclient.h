@@ -22,6 +22,10 @@ typedef struct KORVEXLINK {
     BOOL   timedOut;   /* set when a send ran into the bound */
 } KORVEXLINK;
 
+/* The last component of path: after its last backslash or slash.  Walked by
+   character: in a double-byte code page a second byte can be a backslash's. */
+const char *KorvexLastComponent(const char *path);
+
 /* The path of program in this program's own folder.  FALSE when it does not
    fit in size characters. */
 BOOL KorvexProgramPath(const char *program, char *path, int size);

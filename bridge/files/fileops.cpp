@@ -91,7 +91,6 @@ LRESULT RequestMakeDir(LPARAM lParam)
     return CreateDirectoryA(path, NULL);
 }
 
-
 // A read-only (or missing) file gets the archive bit alone, so the delete or
 // create that follows can work on it.  Returns the attributes it had, for
 // RestoreAttributes; INVALID_FILE_ATTRIBUTES when nothing was changed.

@@ -1,8 +1,9 @@
 #!/bin/sh
 # Makes, or removes, two small drives for the file operation tests: F:, a
 # tmpfs filled to the last byte, and R:, a tmpfs holding two files and a
-# folder and then remounted read-only.  Mounting needs root; where it is refused the reason
-# goes to DIR/skip and the tests that need the drives skip with it.
+# folder and then remounted read-only.  Mounting needs root; where it is
+# refused the reason goes to DIR/skip and the tests that need the drives skip
+# with it.
 #
 #   make-drives.sh make|remove BUILD_DIR
 set -u
